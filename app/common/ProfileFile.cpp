@@ -194,7 +194,9 @@ bool ProfileFile::WriteProfileKey(const QString &key, const QString &text) const
     QSaveFile file(m_path);
     if (!file.open(QIODevice::WriteOnly))
         return false;
-    if (file.write(bytes) != bytes.size()) {
+    // QSaveFile commits a short write (a full disk, a size limit) as if it
+    // were whole, so the size on disk is checked before the file replaces the old one.
+    if (file.write(bytes) != bytes.size() || !file.flush() || file.size() != bytes.size()) {
         file.cancelWriting();
         return false;
     }

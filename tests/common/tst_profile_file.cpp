@@ -1,0 +1,180 @@
+#include "ProfileFile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <csignal>
+#include <sys/resource.h>
+
+class ProfileFileTest : public QObject
+{
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_dir;
+
+    QString pathWith(const QByteArray &contents)
+    {
+        static int counter = 0;
+        const QString path = m_dir.filePath(QStringLiteral("t%1.ini").arg(++counter));
+        QFile file(path);
+        if (!file.open(QIODevice::WriteOnly))
+            qFatal("cannot write test file");
+        file.write(contents);
+        return path;
+    }
+
+    static QByteArray contentsOf(const QString &path)
+    {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+
+private slots:
+    void standardPathFollowsXdgConfigHome()
+    {
+        qputenv("XDG_CONFIG_HOME", m_dir.path().toUtf8());
+        QCOMPARE(ProfileFile::standardPath(), m_dir.filePath(QStringLiteral("Tesk.ini")));
+        qunsetenv("XDG_CONFIG_HOME");
+        QVERIFY(ProfileFile::standardPath().endsWith(QStringLiteral("/.config/Tesk.ini")));
+    }
+
+    void missingFileOrKeyGivesTheDefaultCut()
+    {
+        const ProfileFile missing(m_dir.filePath(QStringLiteral("none.ini")));
+        auto value = missing.ReadProfileKey(QStringLiteral("CommPort"), QStringLiteral("2"), 10);
+        QCOMPARE(value.count, 1);
+        QCOMPARE(value.text, QStringLiteral("2"));
+        value = missing.ReadProfileKey(QStringLiteral("FileName"), QStringLiteral("TeskData"), 5);
+        QCOMPARE(value.text, QStringLiteral("Tesk"));
+        QCOMPARE(missing.ReadProfileKey(QStringLiteral("Department"), {}, 20).count, 0);
+    }
+
+    void readsHandEditedFiles_data()
+    {
+        QTest::addColumn<QByteArray>("contents");
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<int>("size");
+        QTest::addColumn<int>("count");
+        QTest::addColumn<QString>("text");
+
+        QTest::newRow("blanks around equals and at end")
+            << QByteArray("[COMMON]\nThreshold1 =  .2   \n") << "Threshold1" << 10 << 2 << ".2";
+        QTest::newRow("case-insensitive key and section")
+            << QByteArray("[common]\nthreshold2=5\n") << "Threshold2" << 10 << 1 << "5";
+        QTest::newRow("CRLF, BOM and no final newline")
+            << QByteArray("\xEF\xBB\xBF; comment\r\n\r\n[COMMON]\r\nCommPort=3") << "CommPort" << 10
+            << 1 << "3";
+        QTest::newRow("value cut to size - 1") << QByteArray("[COMMON]\nAudioAlarm=10\n")
+                                               << "AudioAlarm" << 2 << 1 << "1";
+        QTest::newRow("leading blank is not part of the value")
+            << QByteArray("[COMMON]\nAudioAlarm= 1\n") << "AudioAlarm" << 2 << 1 << "1";
+        QTest::newRow("empty value reads nothing")
+            << QByteArray("[COMMON]\nCommPort=\n") << "CommPort" << 10 << 0 << "";
+        QTest::newRow("key of another section is not read")
+            << QByteArray("[OTHER]\nCommPort=4\n[COMMON]\nX=1\n") << "CommPort" << 10 << 1 << "2";
+        QTest::newRow("25 characters cut to 19")
+            << QByteArray("[COMMON]\nDepartment=ABCDEFGHIJKLMNOPQRSTUVWXY\n") << "Department" << 20
+            << 19 << "ABCDEFGHIJKLMNOPQRS";
+        QTest::newRow("single-byte code page")
+            << QByteArray("[COMMON]\nPersonnel=J\xF6rg\n") << "Personnel" << 20 << 4
+            << QString::fromUtf8("J\xC3\xB6rg");
+    }
+
+    void readsHandEditedFiles()
+    {
+        QFETCH(QByteArray, contents);
+        QFETCH(QString, key);
+        QFETCH(int, size);
+        QFETCH(int, count);
+        QFETCH(QString, text);
+        const ProfileFile file(pathWith(contents));
+        const auto value = file.ReadProfileKey(key, QStringLiteral("2"), size);
+        QCOMPARE(value.count, count);
+        QCOMPARE(value.text, text);
+    }
+
+    void typedReadsKeepTheTargetWhenNothingIsRead()
+    {
+        const ProfileFile file(pathWith("[COMMON]\nCommPort=\nThreshold2=abc\nLostContactInterval=2.5\n"
+                                        "strAutoarrange=99999\nMinInt=-40000\nSecInt= 3.5 \n"));
+        qint16 port = 7;
+        QVERIFY(!file.readInt16(QStringLiteral("CommPort"), QStringLiteral("2"), 10, port));
+        QCOMPARE(port, qint16(7));
+        double threshold = 1;
+        QVERIFY(file.readNumber(QStringLiteral("Threshold2"), QStringLiteral("5"), 10, threshold));
+        QCOMPARE(threshold, 0.0);
+        qint16 value = 0;
+        file.readInt16(QStringLiteral("LostContactInterval"), QStringLiteral("5"), 10, value);
+        QCOMPARE(value, qint16(2)); // halves to even
+        file.readInt16(QStringLiteral("SecInt"), QStringLiteral("5"), 10, value);
+        QCOMPARE(value, qint16(4));
+        file.readInt16(QStringLiteral("strAutoarrange"), QStringLiteral("1"), 10, value);
+        QCOMPARE(value, qint16(32767));
+        file.readInt16(QStringLiteral("MinInt"), QStringLiteral("0"), 10, value);
+        QCOMPARE(value, qint16(-32768));
+        QString text = QStringLiteral("kept");
+        QVERIFY(file.readText(QStringLiteral("Department"), QStringLiteral("x  "), 20, text));
+        QCOMPARE(text, QStringLiteral("x"));
+    }
+
+    void writeCreatesFileSectionAndKey()
+    {
+        const QString path = m_dir.filePath(QStringLiteral("sub/new.ini"));
+        const ProfileFile file(path);
+        QVERIFY(file.writeNumber(QStringLiteral("Threshold1"), 0.2));
+        QVERIFY(file.WriteProfileKey(QStringLiteral("Department"), QStringLiteral("Health\nPhysics")));
+        QCOMPARE(contentsOf(path), QByteArray("[COMMON]\nThreshold1= .2\nDepartment=Health Physics\n"));
+        double threshold = 0;
+        QVERIFY(file.readNumber(QStringLiteral("Threshold1"), QStringLiteral("0.2"), 10, threshold));
+        QCOMPARE(threshold, 0.2);
+    }
+
+    void writeKeepsEveryOtherLine()
+    {
+        const QByteArray before = "\xEF\xBB\xBF; settings\r\n[Other]\r\nCommPort=9\r\n\r\n"
+                                  "[common]\r\ncommport = 2 \r\n; note\r\nMinInt= 1\r\n\r\n[Last]\r\nA=1";
+        const QString path = pathWith(before);
+        const ProfileFile file(path);
+        QVERIFY(file.WriteProfileKey(QStringLiteral("CommPort"), QStringLiteral(" 3")));
+        QVERIFY(file.WriteProfileKey(QStringLiteral("SecInt"), QStringLiteral(" 30")));
+        QCOMPARE(contentsOf(path),
+                 QByteArray("\xEF\xBB\xBF; settings\r\n[Other]\r\nCommPort=9\r\n\r\n[common]\r\n"
+                            "commport= 3\r\n; note\r\nMinInt= 1\r\nSecInt= 30\r\n\r\n[Last]\r\nA=1"));
+    }
+
+    void failedWriteKeepsThePreviousFile()
+    {
+        const QString path = m_dir.filePath(QStringLiteral("full.ini"));
+        const ProfileFile file(path);
+        QVERIFY(file.WriteProfileKey(QStringLiteral("CommPort"), QStringLiteral(" 2")));
+        // A file size limit fails the write as a full disk would, even for root.
+        rlimit previous{};
+        getrlimit(RLIMIT_FSIZE, &previous);
+        const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit tiny = previous;
+        tiny.rlim_cur = 24;
+        setrlimit(RLIMIT_FSIZE, &tiny);
+        const bool written =
+            file.WriteProfileKey(QStringLiteral("Department"), QStringLiteral("Radiation Safety Office"));
+        setrlimit(RLIMIT_FSIZE, &previous);
+        std::signal(SIGXFSZ, previousHandler);
+        QVERIFY(!written);
+        QCOMPARE(contentsOf(path), QByteArray("[COMMON]\nCommPort= 2\n"));
+        QCOMPARE(QDir(m_dir.path()).entryList({QStringLiteral("full.ini*")}, QDir::Files).size(), 1);
+    }
+
+    void refusesKeysThatWouldBreakTheFile()
+    {
+        const ProfileFile file(m_dir.filePath(QStringLiteral("keys.ini")));
+        QVERIFY(!file.WriteProfileKey(QStringLiteral("a=b"), QStringLiteral("1")));
+        QVERIFY(!file.WriteProfileKey(QStringLiteral("[COMMON]"), QStringLiteral("1")));
+        QVERIFY(!file.WriteProfileKey(QString(), QStringLiteral("1")));
+    }
+};
+
+QTEST_GUILESS_MAIN(ProfileFileTest)
+#include "tst_profile_file.moc"
