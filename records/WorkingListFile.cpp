@@ -1,0 +1,297 @@
+#include "WorkingListFile.h"
+
+#include "DateTimeText.h"
+#include "ListLineReader.h"
+#include "NumberText.h"
+#include "RecordLine.h"
+#include "SerialDate.h"
+
+#include <QFileInfo>
+
+#include <algorithm>
+#include <limits>
+
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#endif
+
+namespace {
+
+const QStringList LegendCaptions = {
+    QStringLiteral("Department:"), QStringLiteral("Date:"), QStringLiteral("Instrument Type:"),
+    QStringLiteral("Survey location:"), QStringLiteral("Surveyor:")};
+
+QStringList blankHeader()
+{
+    QStringList lines;
+    for (const QString &caption : LegendCaptions)
+        lines << caption + QChar(u' ');
+    lines << WorkingListFile::SignatureLine;
+    return lines;
+}
+
+bool readsAsRecord(const QString &text)
+{
+    return DateTimeText::parse(RecordLine::timeText(text)).has_value();
+}
+
+} // namespace
+
+WorkingListFile::WorkingListFile(QString path, QObject *parent)
+    : QObject(parent)
+    , m_path(std::move(path))
+    , m_values(LastArrayIndex + 1, std::array<double, ChannelCount>{})
+    , m_times(LastArrayIndex + 1, 0.0)
+{
+    m_file.setFileName(m_path);
+}
+
+WorkingListFile::~WorkingListFile() = default;
+
+bool WorkingListFile::FileExist(const QString &name)
+{
+    QFile probe(name);
+    const bool readable = probe.open(QIODevice::ReadOnly);
+    probe.close();
+    return readable;
+}
+
+QString WorkingListFile::unquote(const QByteArray &line)
+{
+    const qsizetype first = line.indexOf('"');
+    if (first < 0)
+        return QString::fromLatin1(line);
+    const qsizetype last = line.lastIndexOf('"');
+    const qsizetype end = last > first ? last : line.size();
+    return QString::fromLatin1(line.constData() + first + 1, end - first - 1);
+}
+
+QByteArray WorkingListFile::quoted(const QString &text)
+{
+    // A line break inside the text would split the item into two lines.
+    QString flat = text;
+    flat.replace(QChar(u'\r'), QChar(u' ')).replace(QChar(u'\n'), QChar(u' '));
+    return '"' + flat.toLatin1() + "\"\r\n";
+}
+
+void WorkingListFile::resetCounters()
+{
+    m_totalRecords = 0;
+    m_lastRecIndex = -1;
+}
+
+void WorkingListFile::close()
+{
+    m_wanted = false;
+    m_file.close();
+}
+
+bool WorkingListFile::openChannel()
+{
+    m_file.close();
+    if (!m_file.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered))
+        return false;
+    // A last line without its break would swallow the next record.
+    if (const qint64 size = m_file.size(); size > 0) {
+        QFile probe(m_path);
+        char last = '\n';
+        if (probe.open(QIODevice::ReadOnly) && probe.seek(size - 1))
+            probe.getChar(&last);
+        if (last != '\n' && m_file.write("\n", 1) != 1) {
+            m_file.close();
+            return false;
+        }
+    }
+#ifdef Q_OS_UNIX
+    struct stat info = {};
+    if (::fstat(m_file.handle(), &info) == 0) {
+        m_openDevice = static_cast<quint64>(info.st_dev);
+        m_openInode = static_cast<quint64>(info.st_ino);
+    }
+#endif
+    return true;
+}
+
+bool WorkingListFile::channelStillNamesPath() const
+{
+#ifdef Q_OS_UNIX
+    struct stat info = {};
+    if (::stat(QFile::encodeName(m_path).constData(), &info) != 0)
+        return false;
+    return static_cast<quint64>(info.st_dev) == m_openDevice &&
+           static_cast<quint64>(info.st_ino) == m_openInode;
+#else
+    // Elsewhere an open file cannot be removed, so only its presence is checked.
+    return QFileInfo::exists(m_path);
+#endif
+}
+
+bool WorkingListFile::reopenForAppend()
+{
+    m_wanted = true;
+    return openChannel();
+}
+
+bool WorkingListFile::startFile(const QStringList &headerLines, QString &reason)
+{
+    m_file.close();
+    resetCounters();
+    QFile out(m_path);
+    QByteArray bytes;
+    for (const QString &line : headerLines)
+        bytes += quoted(line);
+    if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate) || out.write(bytes) != bytes.size() ||
+        !out.flush()) {
+        reason = out.errorString();
+        return false;
+    }
+    out.close();
+    if (!openChannel()) {
+        reason = m_file.errorString();
+        return false;
+    }
+    return true;
+}
+
+bool WorkingListFile::OpenNewTempFile(const QStringList &legendLines)
+{
+    m_wanted = true;
+    m_headerLines = legendLines;
+    m_headerLines << SignatureLine;
+    QString reason;
+    if (!startFile(m_headerLines, reason)) {
+        reportFailure(reason);
+        return false;
+    }
+    reportSuccess();
+    return true;
+}
+
+bool WorkingListFile::removeFile()
+{
+    close();
+    resetCounters();
+    return !QFileInfo::exists(m_path) || QFile::remove(m_path);
+}
+
+void WorkingListFile::reportFailure(const QString &reason)
+{
+    if (m_failing)
+        return;
+    m_failing = true;
+    emit writeFailed(reason);
+}
+
+void WorkingListFile::reportSuccess()
+{
+    if (!m_failing)
+        return;
+    m_failing = false;
+    emit writeRecovered();
+}
+
+bool WorkingListFile::ensureChannel(QString &reason)
+{
+    if (!m_wanted) {
+        reason = tr("The working list file is not open.");
+        return false;
+    }
+    if (m_file.isOpen() && channelStillNamesPath())
+        return true;
+    if (const QFileInfo info(m_path); info.exists() && info.size() > 0) {
+        if (openChannel())
+            return true;
+        reason = m_file.errorString();
+        return false;
+    }
+    // Gone (or left empty by a failed start): a new file with the legend header
+    // keeps it loadable.
+    if (!startFile(m_headerLines.size() == HeaderLineCount ? m_headerLines : blankHeader(), reason))
+        return false;
+    emit fileRestarted();
+    return true;
+}
+
+bool WorkingListFile::appendRecord(const QString &recordLine)
+{
+    QString reason;
+    if (!ensureChannel(reason)) {
+        m_file.close();
+        reportFailure(reason);
+        return false;
+    }
+    const QByteArray bytes = quoted(recordLine);
+    const qint64 sizeBefore = m_file.size();
+    if (m_file.write(bytes) != bytes.size()) {
+        reason = m_file.error() != QFileDevice::NoError
+                     ? m_file.errorString()
+                     : tr("Only a part of the record could be written.");
+        // A part of the line would run into the next record and spoil both.
+        m_file.resize(sizeBefore);
+        m_file.close();
+        reportFailure(reason);
+        return false;
+    }
+    ++m_totalRecords;
+    ++m_lastRecIndex;
+    reportSuccess();
+    return true;
+}
+
+bool WorkingListFile::storePoint(int index, double value, double serialTime)
+{
+    if (index < 0 || index > LastArrayIndex)
+        return false;
+    m_values[static_cast<size_t>(index)][0] = value;
+    m_times[static_cast<size_t>(index)] = serialTime;
+    return true;
+}
+
+WorkingListFile::LoadResult WorkingListFile::ReadDb(const QString &fileName)
+{
+    const QString source = fileName.isEmpty() ? m_path : fileName;
+    m_file.close();
+    QFile in(source);
+    if (!in.open(QIODevice::ReadOnly))
+        return LoadResult::NotReadable;
+
+    resetCounters();
+    LoadResult result = LoadResult::Loaded;
+    ListLineReader reader(in);
+    QByteArray line;
+    QStringList header;
+    while (reader.nextLine(line)) {
+        const QString text = unquote(line);
+        if (m_totalRecords == 0 && header.size() < HeaderLineCount && !readsAsRecord(text)) {
+            header << text;
+            continue;
+        }
+        if (m_lastRecIndex == LastArrayIndex) {
+            const qint64 rest = 1 + reader.countRemainingLines();
+            m_totalRecords = static_cast<qint32>(
+                std::min<qint64>(m_totalRecords + rest, std::numeric_limits<qint32>::max()));
+            break;
+        }
+        const auto time = DateTimeText::parse(RecordLine::timeText(text));
+        if (!time) {
+            result = LoadResult::StoppedAtBadTime;
+            break;
+        }
+        ++m_totalRecords;
+        const auto index = static_cast<size_t>(++m_lastRecIndex);
+        m_times[index] = SerialDate::fromDateTime(*time);
+        m_values[index][0] = NumberText::leadingNumber(RecordLine::valueText(text));
+        if (m_lastRecIndex == 1) {
+            m_units[0] = RecordLine::unitsText(text).toString();
+            m_pointNames[0] = RecordLine::instrumentText(text).toString();
+        }
+    }
+    in.close();
+
+    if (source == m_path && header.size() == HeaderLineCount)
+        m_headerLines = header;
+    // The channel is reopened even after a bad line, or later readings would be lost.
+    if (QFileInfo::exists(m_path))
+        reopenForAppend();
+    return result;
+}

@@ -1,0 +1,351 @@
+#include "DateTimeText.h"
+#include "RecordLine.h"
+#include "SerialDate.h"
+#include "WorkingListFile.h"
+
+#include <QDir>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+#ifdef Q_OS_LINUX
+#include <csignal>
+#include <sys/resource.h>
+#endif
+
+namespace {
+
+const QStringList Legend{"Department: Health Physics", "Date: 2024-05-01", "Instrument Type: RM-2",
+                         "Survey location: Hall 3", "Surveyor: Ann"};
+
+QByteArray item(const QString &text)
+{
+    return '"' + text.toLatin1() + "\"\r\n";
+}
+
+QByteArray headerBytes()
+{
+    QByteArray bytes;
+    for (const QString &line : Legend)
+        bytes += item(line);
+    return bytes + item(QStringLiteral("Signture:"));
+}
+
+QString recordText(int n, const QString &value = {}, const QString &units = QStringLiteral("uSv/h"))
+{
+    MeasurementRecord r;
+    r.InstNum = QStringLiteral("INST%1").arg(n);
+    r.time = DateTimeText::format(
+        DateTimeText::wallClock(QDate(2024, 5, 1), QTime(0, 0)).addSecs(60LL * n + 1));
+    r.vl = value.isNull() ? QString::number(n) + QStringLiteral(".5") : value;
+    r.Units = units;
+    r.Detector = QStringLiteral("GM");
+    r.ErrorSn = QStringLiteral(" ");
+    return RecordLine::format(r);
+}
+
+double timeOf(int n)
+{
+    return SerialDate::fromDateTime(
+        DateTimeText::wallClock(QDate(2024, 5, 1), QTime(0, 0)).addSecs(60LL * n + 1));
+}
+
+QByteArray records(int first, int count)
+{
+    QByteArray bytes;
+    for (int n = first; n < first + count; ++n)
+        bytes += item(recordText(n));
+    return bytes;
+}
+
+void writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    QCOMPARE(file.write(bytes), bytes.size());
+}
+
+QByteArray readFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+} // namespace
+
+class TestWorkingListFile : public QObject
+{
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_dir;
+    QString m_path;
+
+private slots:
+    void init()
+    {
+        QVERIFY(m_dir.isValid());
+        m_path = m_dir.filePath(QStringLiteral("TeskTemp.lst"));
+        QFile::remove(m_path);
+        QDir().rmdir(m_path); // left by a failed run of a test that puts a folder there
+    }
+
+    void aNewFileHoldsTheHeaderAndEachReadingIsOnDiskAtOnce()
+    {
+        WorkingListFile list(m_path);
+        QVERIFY(list.OpenNewTempFile(Legend));
+        QCOMPARE(readFile(m_path), headerBytes());
+        QCOMPARE(list.TotalRecords(), 0);
+        QCOMPARE(list.LastRecIndex(), -1);
+        QVERIFY(WorkingListFile::FileExist(m_path));
+
+        QVERIFY(list.appendRecord(recordText(1)));
+        // Read on a second channel while the list is still open: nothing waits in a buffer.
+        QCOMPARE(readFile(m_path), headerBytes() + item(recordText(1)));
+        QCOMPARE(list.TotalRecords(), 1);
+        QCOMPARE(list.LastRecIndex(), 0);
+    }
+
+    void loadingCountsRecordsAndFillsTheArrays()
+    {
+        writeFile(m_path, headerBytes() + records(0, 2));
+        WorkingListFile list(m_path);
+        QCOMPARE(list.ReadDb(), WorkingListFile::LoadResult::Loaded);
+        QCOMPARE(list.ListUnits()[0], QStringLiteral("uSv/h    "));
+        QCOMPARE(list.ListPointName()[0], QStringLiteral("INST1        "));
+
+        // A single record leaves the units and the point name as they were.
+        QByteArray one = headerBytes() + item(recordText(7, QString(), QStringLiteral("mR/h")));
+        writeFile(m_path, one);
+        QCOMPARE(list.ReadDb(), WorkingListFile::LoadResult::Loaded);
+        QCOMPARE(list.TotalRecords(), 1);
+        QCOMPARE(list.ListUnits()[0], QStringLiteral("uSv/h    "));
+
+        writeFile(m_path, headerBytes() + records(0, 3) + item(recordText(3, QString())) +
+                              item(recordText(4, QStringLiteral(""))));
+        QCOMPARE(list.ReadDb(), WorkingListFile::LoadResult::Loaded);
+        QCOMPARE(list.TotalRecords(), 5);
+        QCOMPARE(list.LastRecIndex(), 4);
+        QCOMPARE(list.ListValues()[2][0], 2.5);
+        QCOMPARE(list.ListValues()[3][0], 3.5);
+        QCOMPARE(list.ListValues()[4][0], 0.0);
+        QCOMPARE(list.ListValues()[2][1], 0.0);
+        QCOMPARE(list.ListTimes()[2], timeOf(2));
+
+        QVERIFY(list.isOpen());
+        QVERIFY(list.appendRecord(recordText(5)));
+        QCOMPARE(list.TotalRecords(), 6);
+        QCOMPARE(list.LastRecIndex(), 5);
+        QVERIFY(list.storePoint(5, 9.0, 1.0));
+        QCOMPARE(list.ListValues()[5][0], 9.0);
+        QVERIFY(!list.storePoint(3001, 9.0, 1.0));
+    }
+
+    void aLongListKeepsTheFirst3001RecordsAndCountsAll()
+    {
+        // Blank lines in both parts of the file are not records.
+        writeFile(m_path, headerBytes() + records(0, 1500) + "\r\n" + records(1500, 2000) + "\n\n");
+        WorkingListFile list(m_path);
+        QCOMPARE(list.ReadDb(), WorkingListFile::LoadResult::Loaded);
+        QCOMPARE(list.TotalRecords(), 3500);
+        QCOMPARE(list.LastRecIndex(), 3000);
+        QCOMPARE(list.ListValues()[3000][0], 3000.5);
+        QCOMPARE(list.ListTimes()[3000], timeOf(3000));
+        QVERIFY(list.appendRecord(recordText(3500)));
+        QCOMPARE(list.TotalRecords(), 3501);
+    }
+
+    void aBadTimeStopsLoadingButReadingsStillAppend()
+    {
+        QString bad = recordText(3);
+        bad.replace(14, 10, QStringLiteral("2024-13-45"));
+        writeFile(m_path, headerBytes() + records(0, 3) + item(bad) + records(4, 2));
+        WorkingListFile list(m_path);
+        QCOMPARE(list.ReadDb(), WorkingListFile::LoadResult::StoppedAtBadTime);
+        QCOMPARE(list.TotalRecords(), 3);
+        QCOMPARE(list.LastRecIndex(), 2);
+        QVERIFY(list.isOpen());
+        QVERIFY(list.appendRecord(recordText(9)));
+        QVERIFY(readFile(m_path).endsWith(item(recordText(9))));
+    }
+
+    void storedTextsAreTakenBetweenTheOuterQuotes()
+    {
+        QCOMPARE(WorkingListFile::unquote("\"Department: Joe \"Big\" Ltd\""),
+                 QStringLiteral("Department: Joe \"Big\" Ltd"));
+        QCOMPARE(WorkingListFile::unquote("\"  trailing  \" "), QStringLiteral("  trailing  "));
+        QCOMPARE(WorkingListFile::unquote("no quotes at all"), QStringLiteral("no quotes at all"));
+        QCOMPARE(WorkingListFile::unquote("\"unterminated"), QStringLiteral("unterminated"));
+        QCOMPARE(WorkingListFile::unquote("\"\xE9t\xE9\""), QStringLiteral("\u00e9t\u00e9"));
+
+        // Records stored without quotes still load.
+        writeFile(m_path, headerBytes() + recordText(0).toLatin1() + "\n" + records(1, 1));
+        WorkingListFile list(m_path);
+        QCOMPARE(list.ReadDb(), WorkingListFile::LoadResult::Loaded);
+        QCOMPARE(list.TotalRecords(), 2);
+    }
+
+    void damagedFilesLoadWhatTheyHold_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<int>("total");
+        QTest::addColumn<int>("lastIndex");
+
+        QTest::newRow("empty") << QByteArray() << 0 << -1;
+        QTest::newRow("header only") << headerBytes() << 0 << -1;
+        QTest::newRow("no header") << records(0, 4) << 4 << 3;
+        QTest::newRow("short header") << headerBytes().mid(40) + records(0, 2) << 2 << 1;
+        QTest::newRow("LF only, no final break")
+            << headerBytes().replace("\r\n", "\n") + records(0, 2).replace("\r\n", "\n").chopped(1)
+            << 2 << 1;
+        QByteArray garbage(100'000, '\0');
+        for (int i = 0; i < garbage.size(); ++i)
+            garbage[i] = static_cast<char>((i * 7919 + i / 13) % 256);
+        QTest::newRow("binary garbage") << headerBytes() + garbage << 0 << -1;
+
+        // A record line running on for megabytes is cut, its start still read.
+        QByteArray longRecord =
+            item(recordText(0)).chopped(2) + QByteArray(20'000'000, 'x') + "\r\n";
+        QTest::newRow("huge record") << headerBytes() + longRecord + records(1, 1) << 2 << 1;
+        QTest::newRow("huge line after 3001")
+            << headerBytes() + records(0, 3001) + QByteArray(9'000'000, 'y') + "\n" +
+                   records(3001, 10)
+            << 3012 << 3000;
+    }
+
+    void damagedFilesLoadWhatTheyHold()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(int, total);
+        QFETCH(int, lastIndex);
+        writeFile(m_path, bytes);
+        WorkingListFile list(m_path);
+        list.ReadDb();
+        QCOMPARE(list.TotalRecords(), total);
+        QCOMPARE(list.LastRecIndex(), lastIndex);
+        QVERIFY(list.isOpen());
+
+        // A reading appended after the damage is read back as one more record.
+        const WorkingListFile::LoadResult result = list.ReadDb();
+        QVERIFY(list.appendRecord(recordText(5000)));
+        QCOMPARE(list.ReadDb(), result);
+        if (result == WorkingListFile::LoadResult::Loaded)
+            QCOMPARE(list.TotalRecords(), total + 1);
+    }
+
+    void aMissingFileLeavesTheCountersAlone()
+    {
+        writeFile(m_path, headerBytes() + records(0, 2));
+        WorkingListFile list(m_path);
+        list.ReadDb();
+        QCOMPARE(list.ReadDb(m_dir.filePath(QStringLiteral("none.lst"))),
+                 WorkingListFile::LoadResult::NotReadable);
+        QCOMPARE(list.TotalRecords(), 2);
+        QVERIFY(!WorkingListFile::FileExist(m_dir.filePath(QStringLiteral("none.lst"))));
+    }
+
+    void aFileRemovedWhileOpenStartsAgainWithItsHeader()
+    {
+        QStringList legend = Legend;
+        legend[0] = QStringLiteral("Department: Joe \"Big\" Ltd");
+        {
+            WorkingListFile writer(m_path);
+            QVERIFY(writer.OpenNewTempFile(legend));
+            QVERIFY(writer.appendRecord(recordText(0)));
+        }
+        WorkingListFile list(m_path);
+        QSignalSpy restarted(&list, &WorkingListFile::fileRestarted);
+        QSignalSpy failed(&list, &WorkingListFile::writeFailed);
+        list.ReadDb();
+        QVERIFY(list.appendRecord(recordText(1)));
+        QCOMPARE(list.TotalRecords(), 2);
+
+        QVERIFY(QFile::remove(m_path));
+        QVERIFY(list.appendRecord(recordText(2)));
+        QCOMPARE(restarted.count(), 1);
+        QCOMPARE(failed.count(), 0);
+        QCOMPARE(list.TotalRecords(), 1);
+        QCOMPARE(list.LastRecIndex(), 0);
+        QByteArray expected;
+        for (const QString &line : legend)
+            expected += item(line);
+        expected += item(QStringLiteral("Signture:")) + item(recordText(2));
+        QCOMPARE(readFile(m_path), expected);
+    }
+
+    void aFailedWriteIsReportedOnceAndWritingResumes()
+    {
+        WorkingListFile list(m_path);
+        QSignalSpy failed(&list, &WorkingListFile::writeFailed);
+        QSignalSpy recovered(&list, &WorkingListFile::writeRecovered);
+        QVERIFY(list.OpenNewTempFile(Legend));
+        QVERIFY(list.appendRecord(recordText(0)));
+
+        // Something that is not a file now stands in the file's place.
+        QVERIFY(QFile::remove(m_path));
+        QVERIFY(QDir().mkdir(m_path));
+        QVERIFY(!list.appendRecord(recordText(1)));
+        QVERIFY(!list.appendRecord(recordText(2)));
+        QCOMPARE(failed.count(), 1);
+        QVERIFY(!failed.first().first().toString().isEmpty());
+        QCOMPARE(list.TotalRecords(), 1);
+
+        QVERIFY(QDir().rmdir(m_path));
+        QVERIFY(list.appendRecord(recordText(3)));
+        QCOMPARE(recovered.count(), 1);
+        QCOMPARE(readFile(m_path), headerBytes() + item(recordText(3)));
+    }
+
+    void aFullDiskLeavesNoPartOfTheLine()
+    {
+#ifdef Q_OS_LINUX
+        WorkingListFile list(m_path);
+        QSignalSpy failed(&list, &WorkingListFile::writeFailed);
+        QSignalSpy recovered(&list, &WorkingListFile::writeRecovered);
+        QVERIFY(list.OpenNewTempFile(Legend));
+        QVERIFY(list.appendRecord(recordText(0)));
+        const QByteArray before = readFile(m_path);
+
+        // A file size limit fails writes the way a full disk does.
+        rlimit saved{};
+        QCOMPARE(getrlimit(RLIMIT_FSIZE, &saved), 0);
+        const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limited = saved;
+        limited.rlim_cur = static_cast<rlim_t>(before.size() + 20);
+        QCOMPARE(setrlimit(RLIMIT_FSIZE, &limited), 0);
+        const bool written = list.appendRecord(recordText(1));
+        const bool writtenAgain = list.appendRecord(recordText(2));
+        setrlimit(RLIMIT_FSIZE, &saved);
+        std::signal(SIGXFSZ, oldHandler);
+
+        QVERIFY(!written);
+        QVERIFY(!writtenAgain);
+        QCOMPARE(failed.count(), 1);
+        QCOMPARE(readFile(m_path), before);
+        QVERIFY(list.appendRecord(recordText(3)));
+        QCOMPARE(recovered.count(), 1);
+        QCOMPARE(readFile(m_path), before + item(recordText(3)));
+        QCOMPARE(list.TotalRecords(), 2);
+#else
+        QSKIP("needs a file size limit");
+#endif
+    }
+
+    void nothingIsWrittenOnceTheFileIsRemoved()
+    {
+        WorkingListFile list(m_path);
+        QSignalSpy failed(&list, &WorkingListFile::writeFailed);
+        QVERIFY(list.OpenNewTempFile(Legend));
+        QVERIFY(list.appendRecord(recordText(0)));
+        QVERIFY(list.removeFile());
+        QVERIFY(!QFile::exists(m_path));
+        QCOMPARE(list.TotalRecords(), 0);
+        QCOMPARE(list.LastRecIndex(), -1);
+        QVERIFY(!list.appendRecord(recordText(1)));
+        QCOMPARE(failed.count(), 1);
+        QVERIFY(!QFile::exists(m_path));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestWorkingListFile)
+#include "tst_working_list_file.moc"
