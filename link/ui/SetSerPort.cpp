@@ -1,0 +1,127 @@
+#include "SetSerPort.h"
+
+#include "PortSelection.h"
+
+#include <QButtonGroup>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QSerialPortInfo>
+#include <QShowEvent>
+#include <QVBoxLayout>
+
+SetSerPort::SetSerPort(PortSelection &selection, QWidget *parent)
+    : QDialog(parent), m_selection(selection)
+{
+    setObjectName(QStringLiteral("SetSerPort"));
+    setWindowTitle(QStringLiteral("Set Port"));
+    m_showMessage = [this](QMessageBox::Icon icon, const QString &title, const QString &text) {
+        QMessageBox(icon, title, text, QMessageBox::Ok, this).exec();
+    };
+
+    fraPort = new QGroupBox(QStringLiteral("Communication Port"), this);
+    fraPort->setObjectName(QStringLiteral("fraPort"));
+    m_options = new QButtonGroup(this);
+    auto *grid = new QGridLayout(fraPort);
+    for (int port = 1; port <= 4; ++port) {
+        const auto index = static_cast<std::size_t>(port - 1);
+        Option[index] = new QRadioButton(QStringLiteral("Com&%1").arg(port), fraPort);
+        Option[index]->setObjectName(QStringLiteral("Option%1").arg(port));
+        m_options->addButton(Option[index], port);
+        cboDevice[index] = new QComboBox(fraPort);
+        cboDevice[index]->setObjectName(QStringLiteral("cboDevice%1").arg(port));
+        cboDevice[index]->setEditable(true);
+        cboDevice[index]->setInsertPolicy(QComboBox::NoInsert);
+        // The dialog keeps its size whatever devices the list holds, so it stays centred.
+        cboDevice[index]->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+        cboDevice[index]->setMinimumContentsLength(16);
+        cboDevice[index]->setToolTip(tr("Device opened as COM%1").arg(port));
+        grid->addWidget(Option[index], port - 1, 0);
+        grid->addWidget(cboDevice[index], port - 1, 1);
+    }
+
+    OK = new QPushButton(QStringLiteral("OK"), this);
+    OK->setObjectName(QStringLiteral("OK"));
+    OK->setDefault(true);
+    CANCEL = new QPushButton(QStringLiteral("&Cancel"), this);
+    CANCEL->setObjectName(QStringLiteral("CANCEL"));
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(OK);
+    buttons->addWidget(CANCEL);
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(fraPort);
+    layout->addLayout(buttons);
+
+    connect(m_options, &QButtonGroup::idClicked, this,
+            [this](int port) { m_selection.choose(port); });
+    for (int port = 1; port <= 4; ++port) {
+        connect(cboDevice[static_cast<std::size_t>(port - 1)], &QComboBox::editTextChanged, this,
+                [this, port](const QString &path) { m_selection.setDevice(port, path); });
+    }
+    connect(OK, &QPushButton::clicked, this, &SetSerPort::confirm);
+    connect(CANCEL, &QPushButton::clicked, this, &SetSerPort::cancel);
+}
+
+void SetSerPort::showEvent(QShowEvent *event)
+{
+    QDialog::showEvent(event);
+    if (event->spontaneous())
+        return;
+    const QScreen *shown = parentWidget() ? parentWidget()->screen() : nullptr;
+    if (!shown)
+        shown = QGuiApplication::primaryScreen();
+    if (shown) {
+        const QRect area = shown->availableGeometry();
+        const QSize outer = frameGeometry().size();
+        move(area.x() + (area.width() - outer.width()) / 2,
+             area.y() + (area.height() - outer.height()) / 2);
+    }
+
+    m_selection.begin();
+    QStringList present;
+    for (const QSerialPortInfo &info : QSerialPortInfo::availablePorts())
+        present.append(info.systemLocation());
+    for (int port = 1; port <= 4; ++port) {
+        QComboBox *box = cboDevice[static_cast<std::size_t>(port - 1)];
+        const QString configured = m_selection.device(port);
+        const QSignalBlocker quiet(box);
+        box->clear();
+        box->addItems(present);
+        box->setEditText(configured);
+    }
+    showPending();
+}
+
+void SetSerPort::showPending()
+{
+    // With no valid port configured no option is selected, which an exclusive group cannot show.
+    m_options->setExclusive(false);
+    for (int port = 1; port <= 4; ++port)
+        Option[static_cast<std::size_t>(port - 1)]->setChecked(port == m_selection.pending());
+    m_options->setExclusive(true);
+}
+
+void SetSerPort::confirm()
+{
+    const QString failure = m_selection.confirm();
+    if (failure.isEmpty()) {
+        accept();
+        return;
+    }
+    // The options show the port a second OK would open.
+    showPending();
+    m_showMessage(QMessageBox::Critical, QStringLiteral("Error in Communication"), failure);
+}
+
+void SetSerPort::cancel()
+{
+    m_selection.cancel();
+    reject();
+}
