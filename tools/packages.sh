@@ -1,0 +1,19 @@
+# Debian packages the project needs, and a function that installs the missing ones.
+TESK_BUILD_PACKAGES=(cmake make g++ qt6-base-dev qt6-serialport-dev qt6-multimedia-dev)
+# clang and its runtime build the sanitizer and fuzz targets; Google Benchmark the benchmarks.
+TESK_TEST_PACKAGES=(clang libclang-rt-14-dev libbenchmark-dev)
+
+tesk_install_packages() {
+    local missing=()
+    for package in "$@"; do
+        dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" ||
+            missing+=("$package")
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+    local sudo=()
+    [ "$(id -u)" -ne 0 ] && sudo=(sudo)
+    echo "Installing: ${missing[*]}"
+    "${sudo[@]}" apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends \
+        "${missing[@]}"
+}
