@@ -1,0 +1,101 @@
+#include "SerialTransport.h"
+
+#include <QFileInfo>
+
+SerialTransport::SerialTransport(QObject *parent)
+    : QObject(parent)
+{
+    connect(&m_port, &QSerialPort::readyRead, this, &SerialTransport::readWaiting);
+    connect(&m_port, &QSerialPort::errorOccurred, this, &SerialTransport::handleError);
+}
+
+QString SerialTransport::open(const QString &devicePath)
+{
+    close();
+    m_devicePath = devicePath;
+    m_port.setPortName(devicePath);
+    m_port.setBaudRate(QSerialPort::Baud9600);
+    m_port.setDataBits(QSerialPort::Data8);
+    m_port.setParity(QSerialPort::NoParity);
+    m_port.setStopBits(QSerialPort::OneStop);
+    m_port.setFlowControl(QSerialPort::NoFlowControl);
+    if (!m_port.open(QIODevice::ReadWrite))
+        return openFailureCause(m_port.error());
+    // Some meters' interfaces draw power from DTR. Pseudo-terminals and some
+    // adapters have no such line and report that as unsupported: not a failure.
+    m_port.setDataTerminalReady(true);
+    m_port.clearError();
+    return {};
+}
+
+void SerialTransport::close()
+{
+    if (!m_port.isOpen())
+        return;
+    // A command just written (the online stop on exit) still reaches the meter.
+    if (m_port.bytesToWrite() > 0)
+        m_port.waitForBytesWritten(500);
+    m_port.close();
+}
+
+void SerialTransport::write(const QByteArray &bytes)
+{
+    if (m_port.isOpen())
+        m_port.write(bytes);
+}
+
+void SerialTransport::discardInput()
+{
+    if (!m_port.isOpen())
+        return;
+    m_port.clear(QSerialPort::Input);
+    m_port.readAll();
+}
+
+void SerialTransport::readWaiting()
+{
+    const QByteArray bytes = m_port.readAll();
+    if (!bytes.isEmpty())
+        emit bytesReceived(bytes);
+}
+
+void SerialTransport::handleError(QSerialPort::SerialPortError error)
+{
+    // A good open reports NoError, and lines a pseudo-terminal lacks report
+    // UnsupportedOperationError; neither is a failure of the link.
+    if (error == QSerialPort::NoError || error == QSerialPort::UnsupportedOperationError ||
+        error == QSerialPort::TimeoutError)
+        return;
+    if (!m_port.isOpen())
+        return;
+    if (error != QSerialPort::ResourceError && error != QSerialPort::ReadError &&
+        error != QSerialPort::WriteError)
+        return;
+    // The device is gone, but QSerialPort keeps it "open" and, after a read
+    // error, reports it again and again until it is closed.
+    const QString reason =
+        tr("The serial port %1 stopped working (%2).").arg(m_devicePath, m_port.errorString());
+    m_port.close();
+    m_port.clearError();
+    emit lost(reason);
+}
+
+QString SerialTransport::openFailureCause(QSerialPort::SerialPortError error) const
+{
+    const QFileInfo device(m_devicePath);
+    if (error == QSerialPort::DeviceNotFoundError || !device.exists()) {
+        return tr("There is no device %1: check that the meter's cable or adapter is plugged in, "
+                  "or choose another port.")
+            .arg(m_devicePath);
+    }
+    if (error == QSerialPort::PermissionError) {
+        if (!device.isReadable() || !device.isWritable()) {
+            const QString group = device.group().isEmpty() ? QStringLiteral("dialout") : device.group();
+            return tr("Permission denied on %1: add your user to the group \"%2\" that owns it "
+                      "(for example: sudo usermod -aG %2 $USER), then log in again.")
+                .arg(m_devicePath, group);
+        }
+        return tr("The port %1 is busy: another program is using it.").arg(m_devicePath);
+    }
+    return tr("%1 could not be opened: %2").arg(m_devicePath, m_port.errorString());
+}
