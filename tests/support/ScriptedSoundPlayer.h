@@ -9,7 +9,6 @@
 // playback ends.
 class ScriptedSoundPlayer : public SoundPlayer
 {
-    Q_OBJECT
 
 public:
     QStringList plays;

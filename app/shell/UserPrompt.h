@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QString>
+
+// Message boxes and questions, as the logic asks for them; the window shows
+// them, tests answer them from a script.
+class UserPrompt
+{
+public:
+    enum class Icon { None, Information, Question, Critical };
+    enum class Buttons { Ok, YesNo, YesNoCancel };
+    enum class Answer { Ok, Yes, No, Cancel };
+
+    struct Message
+    {
+        QString text;
+        QString title;
+        Icon icon = Icon::None;
+        Buttons buttons = Buttons::Ok;
+    };
+
+    // The title of boxes given none.
+    static inline const QString ProgramTitle = QStringLiteral("TESK");
+
+    virtual ~UserPrompt() = default;
+    // Shows the message modally and returns the answer.
+    virtual Answer show(const Message &message) = 0;
+};

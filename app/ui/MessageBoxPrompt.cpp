@@ -1,0 +1,47 @@
+#include "MessageBoxPrompt.h"
+
+#include <QMessageBox>
+
+UserPrompt::Answer MessageBoxPrompt::show(const Message &message)
+{
+    QMessageBox box(m_parent);
+    box.setText(message.text);
+    box.setWindowTitle(message.title.isEmpty() ? ProgramTitle : message.title);
+    switch (message.icon) {
+    case Icon::None:
+        break;
+    case Icon::Information:
+        box.setIcon(QMessageBox::Information);
+        break;
+    case Icon::Question:
+        box.setIcon(QMessageBox::Question);
+        break;
+    case Icon::Critical:
+        box.setIcon(QMessageBox::Critical);
+        break;
+    }
+    switch (message.buttons) {
+    case Buttons::Ok:
+        box.setStandardButtons(QMessageBox::Ok);
+        break;
+    case Buttons::YesNo:
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        break;
+    case Buttons::YesNoCancel:
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+        break;
+    }
+    switch (box.exec()) {
+    case QMessageBox::Yes:
+        return Answer::Yes;
+    case QMessageBox::No:
+        return Answer::No;
+    case QMessageBox::Cancel:
+        return Answer::Cancel;
+    case QMessageBox::Ok:
+        return Answer::Ok;
+    default:
+        // Closed without a choice: callers then change nothing.
+        return Answer::Cancel;
+    }
+}

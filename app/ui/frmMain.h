@@ -1,0 +1,63 @@
+#pragma once
+
+#include <QMainWindow>
+
+class MainController;
+class QAction;
+class QLabel;
+class QPushButton;
+class QTableView;
+class QToolBar;
+class frmCalibration;
+class frmDebug;
+class frmParameters;
+
+// The main window: the meter's latest reading in large type, the link lamp,
+// the commands and the grid of readings. It shows what the controller's
+// ControlStates hold and forwards every command to the controller; dialogs
+// are run here and their results handed back.
+class frmMain : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    static inline const QString Caption = QStringLiteral("TESK - Corvel Meter View");
+
+    explicit frmMain(MainController &controller, QWidget *parent = nullptr);
+    ~frmMain() override;
+
+    frmDebug &debugWindow() { return *m_debug; }
+    frmCalibration &calibrationWindow() { return *m_calibration; }
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void buildMenus();
+    void buildToolbar();
+    QWidget *buildCommandColumn();
+    QWidget *buildReadingPanel();
+    void buildGrid();
+    void connectCommands();
+    void applyState(const QString &name);
+    void applyAllStates();
+
+    void showIntervalDialog();
+    void showParametersDialog();
+    void showPortDialog();
+    void showLegendDialog();
+    void showDebugWindow();
+    void showAboutBox();
+
+    QPushButton *addButton(const QString &name, const QString &caption, const QString &toolTip = {});
+    QAction *addAction(QMenu *menu, const QString &name, const QString &caption);
+
+    MainController &m_controller;
+    frmDebug *m_debug = nullptr;
+    frmCalibration *m_calibration = nullptr;
+    frmParameters *m_parameters = nullptr;
+    QToolBar *m_toolbar = nullptr;
+    QLabel *m_value = nullptr;
+    QTableView *m_grid = nullptr;
+};

@@ -1,0 +1,52 @@
+#include "Clock.h"
+#include "MainController.h"
+#include "MessageBoxPrompt.h"
+#include "ProfileFile.h"
+#include "ProgramFolder.h"
+#include "SimulatorProcess.h"
+#include "SoundEffectPlayer.h"
+#include "frmMain.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QTimer>
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("TESK Meter View"));
+    QApplication::setApplicationVersion(QStringLiteral(TESK_VERSION));
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("utilities-system-monitor")));
+
+    QStringList words = QApplication::arguments().mid(1);
+    const bool simulate = words.removeAll(QStringLiteral("--simulate")) > 0;
+
+    const QString folder = ProgramFolder::path();
+    const QString folderProblem = ProgramFolder::prepare(folder);
+    const ProfileFile settings(ProfileFile::standardPath());
+    const SystemClock clock;
+    MessageBoxPrompt prompt;
+    MainController controller({settings, clock, prompt, new SoundEffectPlayer, folder});
+
+    SimulatorProcess simulator;
+    if (simulate) {
+        // For this run only, every port opens the simulated meter.
+        const QString device = simulator.start();
+        if (device.isEmpty()) {
+            QMessageBox::critical(nullptr, UserPrompt::ProgramTitle, simulator.error());
+            return 1;
+        }
+        controller.portDevices().setRunOverride(device);
+    }
+
+    frmMain window(controller);
+    prompt.setParent(&window);
+    controller.startUp(words);
+    window.show();
+    if (!folderProblem.isEmpty()) {
+        QTimer::singleShot(0, &window, [&window, folderProblem] {
+            QMessageBox::warning(&window, UserPrompt::ProgramTitle, folderProblem);
+        });
+    }
+    return QApplication::exec();
+}

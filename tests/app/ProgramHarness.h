@@ -1,0 +1,140 @@
+#pragma once
+
+#include "FixedClock.h"
+#include "MainController.h"
+#include "MeterServer.h"
+#include "ProfileFile.h"
+#include "ScriptedPrompt.h"
+#include "ScriptedSoundPlayer.h"
+#include "CommandFrame.h"
+#include "frmMain.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QTimer>
+#include <QFile>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+
+// The whole program, its window offscreen, attached to a simulated meter on a
+// pseudo-terminal; the user, the clock and the sound output are scripted.
+class ProgramHarness
+{
+public:
+    static constexpr int LinkTimeoutMs = 15000;
+
+    QTemporaryDir dir;
+    std::unique_ptr<MeterServer> meter;
+    QList<QByteArray> commands; // every command the meter received, in order
+    std::unique_ptr<ProfileFile> settings;
+    ScriptedPrompt prompt;
+    FixedClock clock;
+    ScriptedSoundPlayer *player = nullptr;
+    std::unique_ptr<MainController> controller;
+    std::unique_ptr<frmMain> window;
+
+    explicit ProgramHarness(MeterOptions options = {})
+    {
+        options.link = path(QStringLiteral("meter"));
+        meter = startMeter(options, &commands);
+        settings = std::make_unique<ProfileFile>(path(QStringLiteral("config/Tesk.ini")));
+        settings->WriteProfileKey(QStringLiteral("CommPort"), QStringLiteral(" 2"));
+        settings->WriteProfileKey(QStringLiteral("Com2Device"), options.link);
+    }
+
+    ~ProgramHarness()
+    {
+        window.reset();
+        controller.reset();
+    }
+
+    QString path(const QString &name) const { return dir.filePath(name); }
+    QString programFolder() const { return path(QStringLiteral("home")); }
+
+    static std::unique_ptr<MeterServer> startMeter(const MeterOptions &options, QList<QByteArray> *log)
+    {
+        auto server = std::make_unique<MeterServer>(options);
+        QObject::connect(server.get(), &MeterServer::commandReceived, server.get(),
+                         [log](int, const QByteArray &frame) { log->append(frame); });
+        if (!server->start())
+            qFatal("the simulated meter did not start: %s", qPrintable(server->errorString()));
+        return server;
+    }
+
+    void start(const QStringList &arguments = {})
+    {
+        QDir().mkpath(programFolder());
+        player = new ScriptedSoundPlayer;
+        controller = std::make_unique<MainController>(
+            MainController::Services{*settings, clock, prompt, player, programFolder()});
+        window = std::make_unique<frmMain>(*controller);
+        controller->startUp(arguments);
+        window->show();
+    }
+
+    // Starts the program and waits until the meter's reply brought the link up.
+    bool startConnected(const QStringList &arguments = {})
+    {
+        start(arguments);
+        return waitForLink();
+    }
+
+    bool waitForLink()
+    {
+        // The reply to a test brings the link up and stops online collection.
+        return QTest::qWaitFor([this] { return controller->link().Connected; }, LinkTimeoutMs) &&
+               QTest::qWaitFor([this] { return commands.contains(CommandFrame::onlineStop()); },
+                               LinkTimeoutMs);
+    }
+
+    QPushButton *button(const QString &name) const
+    {
+        auto *found = window->findChild<QPushButton *>(name);
+        if (!found)
+            qFatal("no button %s", qPrintable(name));
+        return found;
+    }
+
+    QAction *action(const QString &name) const
+    {
+        auto *found = window->findChild<QAction *>(name);
+        if (!found)
+            qFatal("no action %s", qPrintable(name));
+        return found;
+    }
+
+    template<typename T>
+    T *widget(const QString &name) const
+    {
+        auto *found = window->findChild<T *>(name);
+        if (!found)
+            qFatal("no widget %s", qPrintable(name));
+        return found;
+    }
+
+    QByteArray settingsBytes() const
+    {
+        QFile file(settings->path());
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+
+    QColor lampColour() const { return controller->controls().colour(QStringLiteral("spOk")); }
+    int commandCount(const QByteArray &frame) const { return static_cast<int>(commands.count(frame)); }
+
+    // Runs `interact` on the next modal dialog once it is on screen; the caller
+    // then opens the dialog.
+    template<typename Dialog>
+    static void whenModal(std::function<void(Dialog *)> interact)
+    {
+        QTimer::singleShot(0, [interact] {
+            const auto modal = [] { return qobject_cast<Dialog *>(QApplication::activeModalWidget()); };
+            if (QTest::qWaitFor([&modal] { return modal() != nullptr; }, 10000))
+                interact(modal());
+        });
+    }
+};

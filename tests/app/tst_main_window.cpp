@@ -1,0 +1,356 @@
+#include "ProgramHarness.h"
+
+#include "CommandFrame.h"
+#include "PortDevices.h"
+#include "SetSerPort.h"
+#include "TeskCommonPart.h"
+#include "frmCalibration.h"
+#include "frmDebug.h"
+#include "frmInterval.h"
+#include "frmLegend.h"
+#include "frmParameters.h"
+
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QRadioButton>
+
+namespace {
+
+const QColor LampUp(128, 255, 128);
+const QColor LampLost(255, 128, 128);
+
+QByteArray bytes(std::initializer_list<int> values)
+{
+    QByteArray result;
+    for (const int value : values)
+        result += static_cast<char>(value);
+    return result;
+}
+
+qsizetype indexOf(const QStringList &lines, const QString &start, qsizetype from = 0)
+{
+    for (qsizetype i = from; i < lines.size(); ++i)
+        if (lines[i].startsWith(start))
+            return i;
+    return -1;
+}
+
+} // namespace
+
+class MainWindowTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init() { TeskCommonPart::PortInUse = TeskCommonPart::CommPortNumber = 0; }
+
+    void startUpTestsTheLineAndTheReplyBringsItUp()
+    {
+        ProgramHarness program;
+        program.start();
+        QCOMPARE(program.window->windowTitle(), QStringLiteral("TESK - Corvel Meter View"));
+        QVERIFY(program.waitForLink());
+        QCOMPARE(program.commands.first(), CommandFrame::plain(CommandFrame::Test));
+        QCOMPARE(program.commands.at(1), CommandFrame::onlineStop());
+        QCOMPARE(program.lampColour(), LampUp);
+        QVERIFY(program.widget<QWidget>(QStringLiteral("spOk"))->styleSheet().contains(QStringLiteral("#80ff80")));
+        for (const QString &name : {QStringLiteral("btGetData"), QStringLiteral("btGetCalib"),
+                                    QStringLiteral("btOnLine"), QStringLiteral("btSetTime"),
+                                    QStringLiteral("btStart"), QStringLiteral("btTest")})
+            QVERIFY2(program.button(name)->isEnabled(), qPrintable(name));
+        for (const QString &name : {QStringLiteral("mnGetData"), QStringLiteral("mnStart"),
+                                    QStringLiteral("Toolbar1:mnStart"), QStringLiteral("Toolbar1:mnGetData")})
+            QVERIFY2(program.action(name)->isEnabled(), qPrintable(name));
+        // Too few records for the list and graph commands.
+        QVERIFY(!program.button(QStringLiteral("btWrFile"))->isEnabled());
+        QVERIFY(!program.action(QStringLiteral("Toolbar1:mnGraph"))->isEnabled());
+        QCOMPARE(program.button(QStringLiteral("btStart"))->text(), QStringLiteral("Start"));
+        QVERIFY(program.prompt.shown.isEmpty());
+        QCOMPARE(TeskCommonPart::PortInUse, qint16(2));
+    }
+
+    void silentMeterAtStartUpIsPolledUntilItAnswers()
+    {
+        MeterOptions options;
+        options.silent = true;
+        ProgramHarness program(options);
+        program.start();
+        QCOMPARE(program.lampColour(), LampLost);
+        QVERIFY(!program.button(QStringLiteral("btGetData"))->isEnabled());
+        QVERIFY(program.controller->link().Timer1.isActive());
+        QCOMPARE(program.controller->link().Timer1.interval(), 2000);
+        const QByteArray test = CommandFrame::plain(CommandFrame::Test);
+        QTRY_VERIFY_WITH_TIMEOUT(program.commandCount(test) >= 3, 15000);
+        program.meter->setSilent(false);
+        // The next re-poll, at most 2 s away, brings the link up.
+        QVERIFY(program.waitForLink());
+        QCOMPARE(program.lampColour(), LampUp);
+        QVERIFY(!program.controller->link().Timer1.isActive());
+        QVERIFY(program.prompt.shown.isEmpty());
+    }
+
+    void fourMissingRepliesSayNotRespondingOnce()
+    {
+        ProgramHarness program;
+        QVERIFY(program.startConnected());
+        program.meter->setSilent(true);
+        InstrumentLink &link = program.controller->link();
+        for (int i = 0; i < 4; ++i) {
+            program.button(QStringLiteral("btTest"))->click();
+            QVERIFY(link.Timer2.isActive());
+            link.replyTimeout(); // the reply timer's tick, without the wait
+        }
+        QTRY_COMPARE(program.prompt.count(QStringLiteral("Instrument not responding")), 1);
+        const UserPrompt::Message shown = program.prompt.shown.last();
+        QCOMPARE(shown.text, QStringLiteral("Instrument not responding\nCheck cable and device and try again."));
+        QCOMPARE(shown.title, QStringLiteral("Error in Communication"));
+        QCOMPARE(shown.icon, UserPrompt::Icon::Critical);
+        QCOMPARE(program.lampColour(), LampLost);
+        QVERIFY(!program.button(QStringLiteral("btGetData"))->isEnabled());
+        QVERIFY(link.Timer1.isActive());
+        link.replyTimeout();
+        link.replyTimeout();
+        QCoreApplication::processEvents();
+        QCOMPARE(program.prompt.count(QStringLiteral("Instrument not responding")), 1);
+    }
+
+    void calibrationShowsItsFactorAndKeepsTheErrorCount()
+    {
+        MeterOptions options;
+        options.calibrationFactor = 1.25;
+        ProgramHarness program(options);
+        QVERIFY(program.startConnected());
+        program.controller->link().ErrCount = 2;
+        program.button(QStringLiteral("btGetCalib"))->click();
+        frmCalibration &calibration = program.window->calibrationWindow();
+        QTRY_VERIFY_WITH_TIMEOUT(calibration.isVisible(), 10000);
+        QCOMPARE(calibration.windowTitle(), QStringLiteral("Calibration Info"));
+        QCOMPARE(calibration.findChild<QLineEdit *>(QStringLiteral("edFactor"))->text(), QStringLiteral("1.25"));
+        QCOMPARE(calibration.findChild<QLineEdit *>(QStringLiteral("edTime"))->text(), QStringLiteral("30/06/2027"));
+        QCOMPARE(program.controller->link().ErrCount, qint16(2));
+    }
+
+    void menusAndToolbarRunTheButtonsCommands()
+    {
+        ProgramHarness program;
+        QVERIFY(program.startConnected());
+        program.action(QStringLiteral("mnSendTime"))->trigger();
+        const QByteArray setClock = bytes({1, 32, 12, 5, 20, 26, 9, 30, 7, 4});
+        QTRY_VERIFY_WITH_TIMEOUT(program.commands.contains(setClock), 10000);
+        const int tests = program.commandCount(CommandFrame::plain(CommandFrame::Test));
+        program.action(QStringLiteral("mnTest"))->trigger();
+        QTRY_COMPARE_WITH_TIMEOUT(program.commandCount(CommandFrame::plain(CommandFrame::Test)), tests + 1, 10000);
+        program.action(QStringLiteral("mnGetCalibration"))->trigger();
+        QTRY_VERIFY_WITH_TIMEOUT(program.window->calibrationWindow().isVisible(), 10000);
+        program.button(QStringLiteral("btSetTime"))->click();
+        QTRY_COMPARE_WITH_TIMEOUT(program.commandCount(setClock), 2, 10000);
+    }
+
+    void portDialogReopensAnotherPortAndWritesTheKey()
+    {
+        ProgramHarness program;
+        MeterOptions second;
+        second.link = program.path(QStringLiteral("second"));
+        QList<QByteArray> secondCommands;
+        const auto other = ProgramHarness::startMeter(second, &secondCommands);
+        program.settings->WriteProfileKey(QStringLiteral("Com3Device"), second.link);
+        program.settings->WriteProfileKey(QStringLiteral("Com4Device"), program.path(QStringLiteral("absent")));
+        QVERIFY(program.startConnected());
+
+        ProgramHarness::whenModal<SetSerPort>([](SetSerPort *dialog) {
+            QVERIFY(dialog->findChild<QRadioButton *>(QStringLiteral("Option2"))->isChecked());
+            dialog->findChild<QRadioButton *>(QStringLiteral("Option3"))->click();
+            dialog->findChild<QPushButton *>(QStringLiteral("OK"))->click();
+        });
+        program.button(QStringLiteral("SetCom"))->click();
+        QCOMPARE(TeskCommonPart::PortInUse, qint16(3));
+        QCOMPARE(program.settings->ReadProfileKey(QStringLiteral("CommPort"), {}, 10).text, QStringLiteral("3"));
+        program.button(QStringLiteral("btTest"))->click();
+        QTRY_VERIFY_WITH_TIMEOUT(secondCommands.contains(CommandFrame::plain(CommandFrame::Test)), 10000);
+
+        // A port that cannot be opened leaves none open, and commands then send nothing.
+        ProgramHarness::whenModal<SetSerPort>([](SetSerPort *dialog) {
+            dialog->findChild<QRadioButton *>(QStringLiteral("Option4"))->click();
+            dialog->findChild<QPushButton *>(QStringLiteral("OK"))->click();
+            QVERIFY(dialog->isVisible());
+            dialog->findChild<QPushButton *>(QStringLiteral("CANCEL"))->click();
+        });
+        program.button(QStringLiteral("SetCom"))->click();
+        QCOMPARE(program.prompt.count(QStringLiteral("Error in opening Communication port")), 1);
+        QVERIFY(program.prompt.shown.last().text.contains(QStringLiteral("absent")));
+        QCOMPARE(TeskCommonPart::PortInUse, qint16(0));
+        QCOMPARE(program.settings->ReadProfileKey(QStringLiteral("CommPort"), {}, 10).text, QStringLiteral("3"));
+        QSignalSpy written(&program.controller->link(), &InstrumentLink::writeRequested);
+        program.button(QStringLiteral("btTest"))->click();
+        QCOMPARE(written.size(), 0);
+        QVERIFY(!program.controller->link().Timer2.isActive());
+    }
+
+    void cancelledDialogsWriteNoKey()
+    {
+        ProgramHarness program;
+        QVERIFY(program.startConnected());
+        const QByteArray before = program.settingsBytes();
+        ProgramHarness::whenModal<frmInterval>([](frmInterval *dialog) {
+            dialog->findChild<QLineEdit *>(QStringLiteral("edMinutes"))->setText(QStringLiteral("07"));
+            dialog->findChild<QPushButton *>(QStringLiteral("btCancel"))->click();
+        });
+        program.button(QStringLiteral("btOnLine"))->click();
+        ProgramHarness::whenModal<frmParameters>([](frmParameters *dialog) {
+            dialog->findChild<QLineEdit *>(QStringLiteral("edThreshold1"))->setText(QStringLiteral("9"));
+            dialog->findChild<QPushButton *>(QStringLiteral("CancelButton"))->click();
+        });
+        program.button(QStringLiteral("btSetThreshold"))->click();
+        ProgramHarness::whenModal<SetSerPort>([](SetSerPort *dialog) {
+            dialog->findChild<QRadioButton *>(QStringLiteral("Option1"))->click();
+            dialog->findChild<QPushButton *>(QStringLiteral("CANCEL"))->click();
+        });
+        program.button(QStringLiteral("SetCom"))->click();
+        ProgramHarness::whenModal<frmLegend>([](frmLegend *dialog) {
+            dialog->findChild<QLineEdit *>(QStringLiteral("edDepartment"))->setText(QStringLiteral("X"));
+            dialog->findChild<QPushButton *>(QStringLiteral("btCalcel"))->click();
+        });
+        program.button(QStringLiteral("btGetLegend"))->click();
+        QCOMPARE(program.settingsBytes(), before);
+        QCOMPARE(program.controller->alarms().Threshold1, 0.2);
+        QCOMPARE(TeskCommonPart::PortInUse, qint16(2));
+    }
+
+    void parametersTakeEffectAndAreStored()
+    {
+        ProgramHarness program;
+        program.start();
+        ProgramHarness::whenModal<frmParameters>([](frmParameters *dialog) {
+            dialog->findChild<QLineEdit *>(QStringLiteral("edThreshold1"))->setText(QStringLiteral("0.5"));
+            dialog->findChild<QLineEdit *>(QStringLiteral("edThreshold2"))->setText(QStringLiteral("abc"));
+            dialog->findChild<QLineEdit *>(QStringLiteral("edLostContact"))->setText(QStringLiteral("7.5"));
+            dialog->findChild<QPushButton *>(QStringLiteral("OKButton"))->click();
+        });
+        program.button(QStringLiteral("btSetThreshold"))->click();
+        const AlarmMonitor &alarms = program.controller->alarms();
+        QCOMPARE(alarms.Threshold1, 0.5);
+        QCOMPARE(alarms.Threshold2, 0.0);
+        QCOMPARE(alarms.LostContactInterval, qint16(8));
+        QCOMPARE(program.settings->ReadProfileKey(QStringLiteral("Threshold1"), {}, 10).text, QStringLiteral(".5"));
+        QCOMPARE(program.settings->ReadProfileKey(QStringLiteral("Threshold2"), {}, 10).text, QStringLiteral("0"));
+        QCOMPARE(program.settings->ReadProfileKey(QStringLiteral("LostContactInterval"), {}, 10).text,
+                 QStringLiteral("8"));
+    }
+
+    void debugButtonFollowsTheCommandLine_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<bool>("visible");
+        QTest::newRow("none") << QStringList() << false;
+        QTest::newRow("dbg") << QStringList({"dbg"}) << true;
+        QTest::newRow("within a word") << QStringList({"--x", "xxdbgyy"}) << true;
+        QTest::newRow("capitals") << QStringList({"DBG"}) << false;
+    }
+
+    void debugButtonFollowsTheCommandLine()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(bool, visible);
+        ProgramHarness program;
+        program.start(arguments);
+        QCOMPARE(program.button(QStringLiteral("btDebug"))->isVisible(), visible);
+    }
+
+    void traceShowsEveryStepInOrder()
+    {
+        MeterOptions options;
+        options.split = 2;
+        ProgramHarness program(options);
+        QVERIFY(program.startConnected());
+        QVERIFY(program.controller->trace().lines().first().startsWith(QStringLiteral("Online stoped on ")));
+        program.button(QStringLiteral("btDebug"))->click();
+        auto *list = program.window->debugWindow().findChild<QListWidget *>(QStringLiteral("List1"));
+        program.window->debugWindow().findChild<QCheckBox *>(QStringLiteral("chkShowAll"))->click();
+        program.window->debugWindow().findChild<QPushButton *>(QStringLiteral("btClear"))->click();
+        QCOMPARE(list->count(), 0);
+
+        program.button(QStringLiteral("btTest"))->click();
+        QStringList lines;
+        QTRY_VERIFY_WITH_TIMEOUT(
+            [&] {
+                lines.clear();
+                for (int i = 0; i < list->count(); ++i)
+                    lines << list->item(i)->text();
+                return indexOf(lines, QStringLiteral("Part "), indexOf(lines, QStringLiteral("Online stoped on"))) > 0;
+            }(),
+            10000);
+        QCOMPARE(lines.first(), QStringLiteral("Send 1 6 30 30 30 30 30 30 30 "));
+        const qsizetype all = indexOf(lines, QStringLiteral("All "));
+        QVERIFY(lines[all].endsWith(QStringLiteral(" Ret= 1")));
+        QCOMPARE(lines[all].count(QChar(u' ')), 1 + 26 + 2);
+        const qsizetype stopSent = indexOf(lines, QStringLiteral("Send 1 9 30 30 30 30 30 30 30 "));
+        QVERIFY(all < stopSent);
+        QCOMPARE(lines[stopSent + 1], QStringLiteral("Online stoped on 2026-12-05 09:30:07"));
+        // A block's "Part " line follows the messages it completed.
+        const qsizetype firstPart = indexOf(lines, QStringLiteral("Part "));
+        QVERIFY(firstPart < all || firstPart > stopSent + 1);
+        QVERIFY(indexOf(lines, QStringLiteral("Part "), stopSent) > stopSent);
+    }
+
+    void unpluggedAdapterComesBackByItself()
+    {
+        ProgramHarness program;
+        QVERIFY(program.startConnected());
+        program.meter->unplug();
+        QTRY_COMPARE_WITH_TIMEOUT(program.lampColour(), LampLost, 10000);
+        QTRY_COMPARE(program.prompt.count(QStringLiteral("Instrument not responding")), 1);
+        QCOMPARE(TeskCommonPart::PortInUse, qint16(0));
+        QVERIFY(!program.button(QStringLiteral("btGetData"))->isEnabled());
+        program.commands.clear();
+        QVERIFY(program.meter->replug());
+        QVERIFY(program.waitForLink());
+        QCOMPARE(program.lampColour(), LampUp);
+        QCOMPARE(TeskCommonPart::PortInUse, qint16(2));
+        QCOMPARE(program.prompt.count(QStringLiteral("Instrument not responding")), 1);
+    }
+
+    void portThatCannotBeOpenedAtStartUp()
+    {
+        ProgramHarness program;
+        program.settings->WriteProfileKey(QStringLiteral("Com2Device"), program.path(QStringLiteral("nothing")));
+        program.start();
+        QTRY_COMPARE(program.prompt.shown.size(), 1);
+        QVERIFY(program.prompt.shown[0].text.startsWith(QStringLiteral("Error in Opening Comm. port, Use Set Port \n")));
+        QVERIFY(program.prompt.shown[0].text.contains(QStringLiteral("nothing")));
+        QCOMPARE(program.prompt.shown[0].title, QStringLiteral("Error in Communication"));
+        QCOMPARE(program.lampColour(), LampLost);
+        QVERIFY(!program.button(QStringLiteral("btTest"))->isEnabled());
+        QCOMPARE(TeskCommonPart::PortInUse, qint16(0));
+        QSignalSpy written(&program.controller->link(), &InstrumentLink::writeRequested);
+        program.controller->link().repollTick();
+        QCOMPARE(written.size(), 0);
+        // The defaults were read all the same.
+        QCOMPARE(program.controller->alarms().Threshold2, 5.0);
+    }
+
+    void emptyPortKeyOpensNothing()
+    {
+        ProgramHarness program;
+        program.settings->WriteProfileKey(QStringLiteral("CommPort"), QString());
+        program.start();
+        QTRY_COMPARE(program.prompt.shown.size(), 1);
+        QCOMPARE(program.prompt.shown[0].text, QStringLiteral("Port not opened, Use Set Port "));
+        QCOMPARE(program.controller->alarms().Threshold1, 0.0);
+        QCOMPARE(program.controller->alarms().AudioAlarm, qint16(0));
+        QVERIFY(program.commands.isEmpty());
+    }
+
+    void exitStopsOnlineCollectionAndClosesThePort()
+    {
+        ProgramHarness program;
+        QVERIFY(program.startConnected());
+        const int stops = program.commandCount(CommandFrame::onlineStop());
+        program.window->close();
+        QVERIFY(!program.controller->transport().isOpen());
+        QTRY_COMPARE_WITH_TIMEOUT(program.commandCount(CommandFrame::onlineStop()), stops + 1, 10000);
+    }
+};
+
+QTEST_MAIN(MainWindowTest)
+#include "tst_main_window.moc"
