@@ -11,6 +11,8 @@ QString hexOf(const QByteArray &bytes)
     return QString::fromLatin1(bytes.toHex(' '));
 }
 
+constexpr qint64 HalfMillisecondNs = 500000;
+
 } // namespace
 
 MeterServer::MeterServer(const MeterOptions &options, QObject *parent)
@@ -113,9 +115,11 @@ void MeterServer::receive(const QByteArray &bytes)
 void MeterServer::feedArrivedCommands()
 {
     while (!m_input.empty()) {
+        // Timers count whole milliseconds: acting within half of one of the
+        // due time keeps the line's timing right on average.
         const qint64 wait = m_input.front().dueNs - m_clock.nsecsElapsed();
-        if (wait > 0) {
-            m_inputTimer.start(static_cast<int>((wait + 999999) / 1000000));
+        if (wait > HalfMillisecondNs) {
+            m_inputTimer.start(static_cast<int>((wait + HalfMillisecondNs) / 1000000));
             return;
         }
         const QByteArray bytes = m_input.front().bytes;
@@ -159,7 +163,8 @@ void MeterServer::writeOutput()
         // Paced, a byte goes out once its line time since the start of the piece is over.
         const qsizetype due =
             m_options.pace
-                ? std::min<qsizetype>(piece.bytes.size(), (now - m_pieceStartNs) / ByteTimeNs)
+                ? std::min<qsizetype>(piece.bytes.size(),
+                                      (now - m_pieceStartNs + HalfMillisecondNs) / ByteTimeNs)
                 : piece.bytes.size();
         if (due > m_pieceWritten) {
             const qsizetype lost =

@@ -38,7 +38,9 @@ public:
     std::unique_ptr<MainController> controller;
     std::unique_ptr<frmMain> window;
 
-    explicit ProgramHarness(MeterOptions options = {})
+    // Everything lives in a temporary folder, or in `root` when one is given.
+    explicit ProgramHarness(MeterOptions options = {}, const QString &root = {})
+        : m_root(root.isEmpty() ? dir.path() : root)
     {
         options.link = path(QStringLiteral("meter"));
         meter = startMeter(options, &commands);
@@ -53,7 +55,7 @@ public:
         controller.reset();
     }
 
-    QString path(const QString &name) const { return dir.filePath(name); }
+    QString path(const QString &name) const { return m_root + QChar(u'/') + name; }
     QString programFolder() const { return path(QStringLiteral("home")); }
 
     static std::unique_ptr<MeterServer> startMeter(const MeterOptions &options, QList<QByteArray> *log)
@@ -123,8 +125,25 @@ public:
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     }
 
+    QString listFile() const { return programFolder() + QStringLiteral("/TeskTemp.lst"); }
+    QStringList listLines() const
+    {
+        QFile file(listFile());
+        if (!file.open(QIODevice::ReadOnly))
+            return {};
+        QStringList lines = QString::fromLatin1(file.readAll()).split(QStringLiteral("\r\n"));
+        if (!lines.isEmpty() && lines.last().isEmpty())
+            lines.removeLast();
+        return lines;
+    }
+
     QColor lampColour() const { return controller->controls().colour(QStringLiteral("spOk")); }
     int commandCount(const QByteArray &frame) const { return static_cast<int>(commands.count(frame)); }
+
+private:
+    QString m_root;
+
+public:
 
     // Runs `interact` on the next modal dialog once it is on screen; the caller
     // then opens the dialog.

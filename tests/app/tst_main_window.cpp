@@ -30,7 +30,7 @@ QByteArray bytes(std::initializer_list<int> values)
 
 qsizetype indexOf(const QStringList &lines, const QString &start, qsizetype from = 0)
 {
-    for (qsizetype i = from; i < lines.size(); ++i)
+    for (qsizetype i = std::max<qsizetype>(from, 0); i < lines.size(); ++i)
         if (lines[i].startsWith(start))
             return i;
     return -1;
@@ -51,8 +51,10 @@ private slots:
         program.start();
         QCOMPARE(program.window->windowTitle(), QStringLiteral("TESK - Corvel Meter View"));
         QVERIFY(program.waitForLink());
+        // On a slow machine a re-poll may go out before the first reply is
+        // handled; either way the line is tested first and the reply stops online collection.
         QCOMPARE(program.commands.first(), CommandFrame::plain(CommandFrame::Test));
-        QCOMPARE(program.commands.at(1), CommandFrame::onlineStop());
+        QVERIFY(program.commands.indexOf(CommandFrame::onlineStop()) > 0);
         QCOMPARE(program.lampColour(), LampUp);
         QVERIFY(program.widget<QWidget>(QStringLiteral("spOk"))->styleSheet().contains(QStringLiteral("#80ff80")));
         for (const QString &name : {QStringLiteral("btGetData"), QStringLiteral("btGetCalib"),
@@ -96,7 +98,11 @@ private slots:
         QVERIFY(program.startConnected());
         program.meter->setSilent(true);
         InstrumentLink &link = program.controller->link();
-        for (int i = 0; i < 4; ++i) {
+        // The first missing reply is left to the reply timer, so any reply the
+        // meter sent before it fell silent has been handled by then.
+        program.button(QStringLiteral("btTest"))->click();
+        QTRY_COMPARE_WITH_TIMEOUT(link.ErrCount, qint16(1), 10000);
+        for (int i = 0; i < 3; ++i) {
             program.button(QStringLiteral("btTest"))->click();
             QVERIFY(link.Timer2.isActive());
             link.replyTimeout(); // the reply timer's tick, without the wait
@@ -182,6 +188,7 @@ private slots:
         QCOMPARE(TeskCommonPart::PortInUse, qint16(0));
         QCOMPARE(program.settings->ReadProfileKey(QStringLiteral("CommPort"), {}, 10).text, QStringLiteral("3"));
         QSignalSpy written(&program.controller->link(), &InstrumentLink::writeRequested);
+        program.controller->link().Timer2.stop(); // whatever the last test left running
         program.button(QStringLiteral("btTest"))->click();
         QCOMPARE(written.size(), 0);
         QVERIFY(!program.controller->link().Timer2.isActive());
@@ -277,18 +284,21 @@ private slots:
                 lines.clear();
                 for (int i = 0; i < list->count(); ++i)
                     lines << list->item(i)->text();
-                return indexOf(lines, QStringLiteral("Part "), indexOf(lines, QStringLiteral("Online stoped on"))) > 0;
+                const qsizetype stopped = indexOf(lines, QStringLiteral("Online stoped on"));
+                return stopped > 0 && indexOf(lines, QStringLiteral("Part "), stopped) > 0;
             }(),
             10000);
-        QCOMPARE(lines.first(), QStringLiteral("Send 1 6 30 30 30 30 30 30 30 "));
-        const qsizetype all = indexOf(lines, QStringLiteral("All "));
+        const qsizetype sent = indexOf(lines, QStringLiteral("Send 1 6 30 30 30 30 30 30 30 "));
+        QVERIFY(sent >= 0);
+        const qsizetype all = indexOf(lines, QStringLiteral("All "), sent);
+        QVERIFY(all > sent);
         QVERIFY(lines[all].endsWith(QStringLiteral(" Ret= 1")));
         QCOMPARE(lines[all].count(QChar(u' ')), 1 + 26 + 2);
-        const qsizetype stopSent = indexOf(lines, QStringLiteral("Send 1 9 30 30 30 30 30 30 30 "));
+        const qsizetype stopSent = indexOf(lines, QStringLiteral("Send 1 9 30 30 30 30 30 30 30 "), all);
         QVERIFY(all < stopSent);
         QCOMPARE(lines[stopSent + 1], QStringLiteral("Online stoped on 2026-12-05 09:30:07"));
         // A block's "Part " line follows the messages it completed.
-        const qsizetype firstPart = indexOf(lines, QStringLiteral("Part "));
+        const qsizetype firstPart = indexOf(lines, QStringLiteral("Part "), sent);
         QVERIFY(firstPart < all || firstPart > stopSent + 1);
         QVERIFY(indexOf(lines, QStringLiteral("Part "), stopSent) > stopSent);
     }

@@ -1,0 +1,392 @@
+#include "ProgramHarness.h"
+
+#include "CommandFrame.h"
+#include "DateTimeText.h"
+#include "MeterSimulator.h"
+#include "RecordLine.h"
+#include "TeskCommonPart.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QProcess>
+
+#include <csignal>
+#include <sys/resource.h>
+#include <unistd.h>
+
+namespace {
+
+const QColor Green(0, 255, 0);
+const QColor Yellow(255, 255, 0);
+const QColor Red(255, 0, 0);
+const QColor LightBlue(128, 255, 255);
+
+MeterSimulator::Reading storedAt(int hour, int minute, double value)
+{
+    MeterSimulator::Reading reading;
+    reading.taken = DateTimeText::wallClock(QDate(2026, 12, 4), QTime(hour, minute, 42));
+    reading.value = value;
+    return reading;
+}
+
+QByteArray readingMessage(double value)
+{
+    return MeterSimulator::measurementMessage(storedAt(8, 0, value), QStringLiteral("SIM-0000001"));
+}
+
+// The program collecting online from a meter that stays silent, so a test
+// hands it readings itself.
+struct QuietProgram : ProgramHarness
+{
+    QuietProgram()
+        : ProgramHarness(silentMeter())
+    {
+        start();
+        controller->StopOnline();
+        controller->btStart();
+    }
+    static MeterOptions silentMeter()
+    {
+        MeterOptions options;
+        options.silent = true;
+        return options;
+    }
+    void read(double value) { controller->link().processInput(readingMessage(value)); }
+};
+
+} // namespace
+
+class ReadingsTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init() { TeskCommonPart::PortInUse = TeskCommonPart::CommPortNumber = 0; }
+
+    void downloadOfThreeStoredReadings()
+    {
+        ProgramHarness program;
+        program.meter->simulator().setStoredReadings(
+            {storedAt(8, 15, 0.1), storedAt(8, 16, 0.12), storedAt(8, 17, 6.5)});
+        QVERIFY(program.startConnected());
+        program.commands.clear();
+        program.button(QStringLiteral("btGetData"))->click();
+        QTRY_COMPARE_WITH_TIMEOUT(program.prompt.count(QStringLiteral("Data loaded succesfully.")), 1, 15000);
+        const UserPrompt::Message done = program.prompt.shown.last();
+        QCOMPARE(done.title, QStringLiteral("Communication"));
+        QCOMPARE(done.icon, UserPrompt::Icon::Information);
+        // A new list: no question, stop online collection, then one request per record.
+        QCOMPARE(program.commands,
+                 QList<QByteArray>({CommandFrame::onlineStop(), CommandFrame::plain(4), CommandFrame::plain(5),
+                                    CommandFrame::plain(5), CommandFrame::plain(5)}));
+
+        const QStringList lines = program.listLines();
+        QCOMPARE(lines.size(), 9);
+        QCOMPARE(lines.mid(0, 6), QStringList({"\"Department: \"", "\"Date: 2026-12-05\"",
+                                               "\"Instrument Type: \"", "\"Survey location: \"",
+                                               "\"Surveyor: \"", "\"Signture:\""}));
+        QCOMPARE(lines[6], QStringLiteral("\"SIM-0000001   2026-12-04 08:15:00           0.10     uSv/h      0 "
+                                          "Internal   \""));
+        QVERIFY(lines[7].contains(QStringLiteral("2026-12-04 08:16:00")));
+        QVERIFY(lines[8].contains(QStringLiteral("2026-12-04 08:17:00")));
+
+        const RecordGridModel &grid = program.controller->grid();
+        QCOMPARE(grid.NumOfRec(), 3);
+        QCOMPARE(grid.cellText(0, 1), QStringLiteral("2026-12-04 08:17:00"));
+        QCOMPARE(grid.cellText(0, 3), QStringLiteral("6.50    "));
+        QCOMPARE(grid.cellText(2, 1), QStringLiteral("2026-12-04 08:15:00"));
+        QCOMPARE(program.widget<QLineEdit>(QStringLiteral("edCount"))->text(), QStringLiteral("3"));
+        QCOMPARE(program.widget<QLabel>(QStringLiteral("lblValue"))->text(), QStringLiteral("6.50 uSv/h"));
+        QCOMPARE(program.widget<QLabel>(QStringLiteral("lblTime"))->text(), QStringLiteral("2026-12-04 08:17:00"));
+        QCOMPARE(program.widget<QLineEdit>(QStringLiteral("edProgress"))->text(), QStringLiteral(" -"));
+        QVERIFY(program.button(QStringLiteral("btWrFile"))->isEnabled());
+        QVERIFY(!program.controller->link().Downloading);
+    }
+
+    void emptyMeterAndTheAppendQuestion()
+    {
+        ProgramHarness program;
+        program.meter->simulator().setStoredReadings({});
+        QVERIFY(program.startConnected());
+        program.button(QStringLiteral("btGetData"))->click();
+        QTRY_COMPARE_WITH_TIMEOUT(program.prompt.count(QStringLiteral(" No data in instrument")), 1, 15000);
+
+        // The list exists now: the question comes, and Cancel leaves everything as it was.
+        const QStringList before = program.listLines();
+        program.commands.clear();
+        program.button(QStringLiteral("btGetData"))->click();
+        QCOMPARE(program.prompt.shown.last().text,
+                 QStringLiteral("Do you want to append data to the existing list ? \n\n"));
+        QCOMPARE(program.prompt.shown.last().buttons, UserPrompt::Buttons::YesNoCancel);
+        QCOMPARE(program.listLines(), before);
+        QVERIFY(!program.controller->link().Downloading);
+        QCOMPARE(program.commands.size(), 0);
+    }
+
+    void badRecordIsAnsweredWithNextAndTheDownloadCompletes()
+    {
+        MeterOptions options;
+        options.records = 4;
+        options.corruptEvery = 3; // the test reply and the first record pass
+        ProgramHarness program(options);
+        QVERIFY(program.startConnected());
+        program.button(QStringLiteral("btGetData"))->click();
+        QTRY_COMPARE_WITH_TIMEOUT(program.prompt.count(QStringLiteral("Data loaded succesfully.")), 1, 15000);
+        QVERIFY(program.controller->link().TotalErrors >= 1);
+        QCOMPARE(program.controller->link().ErrCount, qint16(0));
+        QVERIFY(program.commandCount(CommandFrame::plain(5)) >= 4);
+    }
+
+    void meterGoingAwayKeepsTheRecordsSoFar()
+    {
+        MeterOptions options;
+        options.records = 6;
+        options.closeAfter = 2;
+        ProgramHarness program(options);
+        QVERIFY(program.startConnected());
+        program.button(QStringLiteral("btGetData"))->click();
+        QTRY_COMPARE_WITH_TIMEOUT(program.prompt.count(QStringLiteral("Instrument not responding")), 1, 15000);
+        QCOMPARE(program.lampColour(), QColor(255, 128, 128));
+        QVERIFY(!program.controller->link().Downloading);
+        QCOMPARE(program.listLines().size(), 6 + 2);
+        QCOMPARE(program.controller->grid().NumOfRec(), 2);
+    }
+
+    void onlineCollectionAppendsOrStartsANewList()
+    {
+        ProgramHarness program;
+        program.settings->WriteProfileKey(QStringLiteral("SecInt"), QStringLiteral(" 1"));
+        QVERIFY(program.startConnected());
+        QPushButton *start = program.button(QStringLiteral("btStart"));
+        start->click();
+        QCOMPARE(start->text(), QStringLiteral("Stop"));
+        QCOMPARE(program.controller->controls().colour(QStringLiteral("btStart")), QColor(0, 255, 0));
+        QCOMPARE(program.action(QStringLiteral("mnStart"))->text(), QStringLiteral("Stop Online"));
+        QVERIFY(program.action(QStringLiteral("Toolbar1:mnStart"))->isChecked());
+        QVERIFY(!program.button(QStringLiteral("btGetData"))->isEnabled());
+        QTRY_VERIFY_WITH_TIMEOUT(program.commands.contains(CommandFrame::onlineStart(0, 1)), 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(program.controller->listFile().TotalRecords() >= 2, 15000);
+        // Online readings carry the computer's clock.
+        QCOMPARE(program.controller->grid().cellText(0, 1), QStringLiteral("2026-12-05 09:30:07"));
+
+        start->click();
+        QCOMPARE(start->text(), QStringLiteral("Start"));
+        QVERIFY(program.button(QStringLiteral("btGetData"))->isEnabled());
+        QVERIFY(program.controller->trace().lines().last().startsWith(QStringLiteral("Online stoped on ")));
+        QTRY_VERIFY_WITH_TIMEOUT(program.commands.last() == CommandFrame::onlineStop(), 10000);
+        const qsizetype kept = program.listLines().size();
+
+        program.prompt.answers = {UserPrompt::Answer::Yes};
+        start->click();
+        QCOMPARE(program.prompt.shown.last().title, QStringLiteral("start"));
+        QTRY_VERIFY_WITH_TIMEOUT(program.listLines().size() > kept, 15000);
+        start->click();
+
+        program.prompt.answers = {UserPrompt::Answer::No};
+        start->click();
+        QCOMPARE(program.listLines().size(), 6);
+        QCOMPARE(program.controller->grid().NumOfRec(), 0);
+        QCOMPARE(program.widget<QLineEdit>(QStringLiteral("edCount"))->text(), QStringLiteral("0"));
+        QTRY_VERIFY_WITH_TIMEOUT(program.listLines().size() > 6, 15000);
+        start->click();
+    }
+
+    void thresholdsColourTheValueAndSoundOnEntry()
+    {
+        QuietProgram program;
+        QList<QColor> colours;
+        connect(&program.controller->controls(), &ControlStates::changed, this, [&](const QString &name) {
+            if (name == QStringLiteral("lblValue"))
+                colours.append(program.controller->controls().colour(name));
+        });
+        const auto colourAfter = [&](double value) {
+            colours.clear();
+            program.read(value);
+            return program.controller->controls().colour(QStringLiteral("lblValue"));
+        };
+        QCOMPARE(colourAfter(0.10), Green);
+        QCOMPARE(colourAfter(0.20), Green);
+        QCOMPARE(program.player->plays.size(), 0);
+        QCOMPARE(colourAfter(0.21), Yellow);
+        QCOMPARE(program.player->plays.size(), 1);
+        QVERIFY(program.player->plays[0].endsWith(QStringLiteral("/Notify.wav")));
+        // Muted: this playback ends and is not repeated.
+        program.widget<QLabel>(QStringLiteral("lblValue"))->setFocus();
+        QTest::mouseClick(program.widget<QLabel>(QStringLiteral("lblValue")), Qt::LeftButton);
+        program.player->finish();
+        QCOMPARE(program.player->plays.size(), 1);
+        QCOMPARE(colourAfter(5.00), Yellow);
+        QCOMPARE(program.player->plays.size(), 1);
+        QCOMPARE(colourAfter(5.01), Red);
+        QCOMPARE(program.player->plays.size(), 2);
+        // Still sounding: a repeat follows the end of each playback until muted.
+        program.player->finish();
+        QCOMPARE(program.player->plays.size(), 3);
+        program.action(QStringLiteral("Toolbar1:mnMuteAlarm"))->trigger();
+        program.player->finish();
+        QCOMPARE(program.player->plays.size(), 3);
+    }
+
+    void silenceRaisesTheLostContactAlarmOnce()
+    {
+        QuietProgram program;
+        program.read(0.05);
+        AlarmMonitor &alarms = program.controller->alarms();
+        QVERIFY(alarms.isLostContactTimerEnabled());
+        for (int tick = 0; tick < 5; ++tick)
+            alarms.lostContactTick();
+        QCOMPARE(alarms.AlarmLevel, qint16(0));
+        QCOMPARE(program.player->plays.size(), 0);
+        alarms.lostContactTick();
+        QCOMPARE(alarms.AlarmLevel, qint16(3));
+        QCOMPARE(program.controller->controls().colour(QStringLiteral("lblValue")), LightBlue);
+        QCOMPARE(program.player->plays.size(), 1);
+        program.button(QStringLiteral("btMuteAlarm"))->click();
+        program.player->finish();
+        for (int tick = 0; tick < 20; ++tick)
+            alarms.lostContactTick();
+        QCOMPARE(program.player->plays.size(), 1);
+        program.read(0.05);
+        QCOMPARE(alarms.AlarmLevel, qint16(0));
+        for (int tick = 0; tick < 6; ++tick)
+            alarms.lostContactTick();
+        QCOMPARE(alarms.AlarmLevel, qint16(3));
+        QCOMPARE(program.player->plays.size(), 2);
+    }
+
+    void reading301DropsTheOldestRow()
+    {
+        QuietProgram program;
+        for (int i = 1; i <= 301; ++i)
+            program.read(i);
+        const RecordGridModel &grid = program.controller->grid();
+        QCOMPARE(grid.NumOfRec(), 300);
+        QCOMPARE(grid.cellText(0, 3), QStringLiteral("301.00  "));
+        QCOMPARE(grid.cellText(299, 3), QStringLiteral("2.00    "));
+        QCOMPARE(program.controller->listFile().TotalRecords(), 301);
+        QCOMPARE(program.controller->listFile().LastRecIndex(), 300);
+        QCOMPARE(program.listLines().size(), 6 + 301);
+    }
+
+    void clearEmptiesOnlyTheGrid()
+    {
+        QuietProgram program;
+        for (int i = 1; i <= 3; ++i)
+            program.read(i);
+        const QStringList lines = program.listLines();
+        program.prompt.answers = {UserPrompt::Answer::No};
+        program.button(QStringLiteral("btClearList"))->click();
+        QCOMPARE(program.prompt.shown.last().text, QStringLiteral("Clear List.\r\n Are you sure ?"));
+        QCOMPARE(program.prompt.shown.last().title, QStringLiteral(" "));
+        QCOMPARE(program.controller->grid().NumOfRec(), 3);
+        program.prompt.answers = {UserPrompt::Answer::Yes};
+        program.button(QStringLiteral("btClearList"))->click();
+        QCOMPARE(program.controller->grid().NumOfRec(), 0);
+        QCOMPARE(program.listLines(), lines);
+        QCOMPARE(program.widget<QLineEdit>(QStringLiteral("edCount"))->text(), QStringLiteral("3"));
+        program.read(9);
+        QCOMPARE(program.controller->grid().cellText(0, 3), QStringLiteral("9.00    "));
+    }
+
+    void restartLoadsTheListAndItsCounts()
+    {
+        QTemporaryDir root;
+        {
+            QuietProgram program;
+            for (int i = 1; i <= 8; ++i)
+                program.read(i);
+            QDir().rename(program.programFolder(), root.filePath(QStringLiteral("home")));
+        }
+        ProgramHarness again(QuietProgram::silentMeter(), root.path());
+        again.start();
+        QCOMPARE(again.widget<QLineEdit>(QStringLiteral("edCount"))->text(), QStringLiteral("8"));
+        QCOMPARE(again.controller->listFile().TotalRecords(), 8);
+        QCOMPARE(again.controller->listFile().LastRecIndex(), 7);
+        QCOMPARE(again.controller->listFile().ListValues()[7][0], 8.0);
+        QCOMPARE(again.controller->grid().NumOfRec(), 0);
+        QVERIFY(again.button(QStringLiteral("btWrFile"))->isEnabled());
+        QVERIFY(again.button(QStringLiteral("btGraph"))->isEnabled());
+    }
+
+    void listFileProblemIsShownAndWritingResumes()
+    {
+        QuietProgram program;
+        program.read(1);
+        QLabel *warning = program.widget<QLabel>(QStringLiteral("lblListWarning"));
+        QVERIFY(!warning->isVisible());
+        // A size limit fails the next write as a full disk would, even for root.
+        rlimit previous{};
+        getrlimit(RLIMIT_FSIZE, &previous);
+        const auto handler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit full = previous;
+        full.rlim_cur = static_cast<rlim_t>(QFileInfo(program.listFile()).size());
+        setrlimit(RLIMIT_FSIZE, &full);
+        program.read(2);
+        program.read(3);
+        setrlimit(RLIMIT_FSIZE, &previous);
+        std::signal(SIGXFSZ, handler);
+        QVERIFY(warning->isVisible());
+        QVERIFY(warning->text().contains(QStringLiteral("not being saved")));
+        QCOMPARE(program.prompt.shown.size(), 0); // told in the window, not by a box
+        QCOMPARE(program.controller->grid().NumOfRec(), 3);
+        program.read(4);
+        QVERIFY(!warning->isVisible());
+        const QStringList lines = program.listLines();
+        QCOMPARE(lines.size(), 6 + 2);
+        QVERIFY(lines.last().contains(QStringLiteral("4.00")));
+    }
+
+    void readingShownSurvivesAKillRightAfter()
+    {
+        QTemporaryDir root;
+        QProcess child;
+        child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--crash-after-first-reading"), root.path()});
+        QVERIFY(child.waitForStarted());
+        QVERIFY(child.waitForFinished(60000));
+        QCOMPARE(child.exitStatus(), QProcess::CrashExit);
+        const QString shown = QString::fromLatin1(child.readAllStandardOutput()).trimmed();
+        QVERIFY2(shown.startsWith(QStringLiteral("shown ")), qPrintable(shown));
+        QFile list(root.filePath(QStringLiteral("home/TeskTemp.lst")));
+        QVERIFY(list.open(QIODevice::ReadOnly));
+        const QList<QByteArray> lines = list.readAll().split('\n');
+        QCOMPARE(lines.size(), 6 + 1 + 1);
+        QVERIFY(lines[6].contains(shown.mid(6).toLatin1()));
+    }
+};
+
+// Started by readingShownSurvivesAKillRightAfter: downloads from a meter and
+// dies the moment the first reading is on screen.
+static int crashAfterFirstReading(const QString &root)
+{
+    MeterOptions options;
+    options.records = 3;
+    ProgramHarness program(options, root);
+    if (!program.startConnected())
+        return 1;
+    QObject::connect(&program.controller->controls(), &ControlStates::changed, &program.controller->controls(),
+                     [&program](const QString &name) {
+                         if (name != QStringLiteral("lblValue"))
+                             return;
+                         const QString text = program.controller->controls().text(name);
+                         std::fprintf(stdout, "shown %s\n", qPrintable(text.section(QChar(u' '), 0, 0)));
+                         std::fflush(stdout);
+                         ::kill(::getpid(), SIGKILL);
+                     });
+    program.button(QStringLiteral("btGetData"))->click();
+    // The kill ends the process; if no reading comes, give up after a while.
+    QTimer::singleShot(30000, [] { QCoreApplication::exit(2); });
+    return QCoreApplication::exec();
+}
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    if (argc == 3 && QByteArray(argv[1]) == "--crash-after-first-reading")
+        return crashAfterFirstReading(QString::fromLocal8Bit(argv[2]));
+    ReadingsTest test;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_readings.moc"
