@@ -11,9 +11,9 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QProcess>
 #include <QTemporaryDir>
-#include <QEventLoop>
 #include <QTimer>
 
 #include <functional>
@@ -49,14 +49,15 @@ int main(int argc, char **argv)
     QTemporaryDir dir;
     QProcess meter;
     meter.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    meter.start(QStringLiteral(TESK_METER_SIM), {QStringLiteral("--pace"), QStringLiteral("--records"),
-                                                 QString::number(records), QStringLiteral("--log"),
-                                                 dir.filePath(QStringLiteral("meter.log"))});
+    meter.start(QStringLiteral(TESK_METER_SIM),
+                {QStringLiteral("--pace"), QStringLiteral("--records"), QString::number(records),
+                 QStringLiteral("--log"), dir.filePath(QStringLiteral("meter.log"))});
     if (!meter.waitForReadyRead(20000) || !runUntil([&] { return meter.canReadLine(); }, 20000)) {
         std::fprintf(stderr, "the simulated meter did not start\n");
         return 1;
     }
-    const QString device = QString::fromLocal8Bit(meter.readLine()).trimmed().section(QChar(u' '), 0, 0);
+    const QString device =
+        QString::fromLocal8Bit(meter.readLine()).trimmed().section(QChar(u' '), 0, 0);
     ProfileFile settings(dir.filePath(QStringLiteral("Tesk.ini")));
     settings.WriteProfileKey(QStringLiteral("Com2Device"), device);
     SystemClock clock;
@@ -76,8 +77,8 @@ int main(int argc, char **argv)
     QElapsedTimer timer;
     timer.start();
     controller.btGetData();
-    const bool done =
-        runUntil([&] { return prompt.count(QStringLiteral("Data loaded")) > 0; }, records * 100 + 10000);
+    const bool done = runUntil([&] { return prompt.count(QStringLiteral("Data loaded")) > 0; },
+                               records * 100 + 10000);
     const double seconds = static_cast<double>(timer.nsecsElapsed()) / 1e9;
     const int received = controller.listFile().TotalRecords();
     // Per record the line carries a 10-byte request and a 26-byte reply, 10 bits a byte.

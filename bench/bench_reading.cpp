@@ -29,7 +29,8 @@ struct Program
     Program()
     {
         QDir().mkpath(dir.filePath(QStringLiteral("home")));
-        settings.WriteProfileKey(QStringLiteral("Com2Device"), dir.filePath(QStringLiteral("none")));
+        settings.WriteProfileKey(QStringLiteral("Com2Device"),
+                                 dir.filePath(QStringLiteral("none")));
         controller.startUp({});
         window.show();
         controller.StopOnline();
@@ -76,8 +77,14 @@ void handledAndPaintedReading(benchmark::State &state)
 
 } // namespace
 
-BENCHMARK(handledReading)->Repetitions(9)->ReportAggregatesOnly(true)->Unit(benchmark::kMicrosecond);
-BENCHMARK(handledAndPaintedReading)->Repetitions(9)->ReportAggregatesOnly(true)->Unit(benchmark::kMicrosecond);
+BENCHMARK(handledReading)
+    ->Repetitions(9)
+    ->ReportAggregatesOnly(true)
+    ->Unit(benchmark::kMicrosecond);
+BENCHMARK(handledAndPaintedReading)
+    ->Repetitions(9)
+    ->ReportAggregatesOnly(true)
+    ->Unit(benchmark::kMicrosecond);
 
 int main(int argc, char **argv)
 {

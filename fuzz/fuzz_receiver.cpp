@@ -13,7 +13,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     if (size == 0)
         return 0;
     const auto blockSize = static_cast<qsizetype>(data[0] % 64 + 1);
-    const QByteArrayView input(reinterpret_cast<const char *>(data) + 1, static_cast<qsizetype>(size - 1));
+    const QByteArrayView input(reinterpret_cast<const char *>(data) + 1,
+                               static_cast<qsizetype>(size - 1));
     const QDateTime now = DateTimeText::wallClock(QDate(2026, 12, 6), QTime(12, 0));
 
     MessageReceiver receiver;

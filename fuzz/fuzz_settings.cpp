@@ -32,7 +32,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     }
     if (!settings.WriteProfileKey(QStringLiteral("Threshold1"), QStringLiteral(" .25")))
         return 0;
-    if (settings.ReadProfileKey(QStringLiteral("Threshold1"), QString(), 30).text != QStringLiteral(".25"))
+    if (settings.ReadProfileKey(QStringLiteral("Threshold1"), QString(), 30).text !=
+        QStringLiteral(".25"))
         std::abort();
     for (qsizetype i = 0; i < keys.size(); ++i) {
         if (keys[i] == QStringLiteral("Threshold1"))

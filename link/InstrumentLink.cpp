@@ -9,9 +9,7 @@
 #include <limits>
 
 InstrumentLink::InstrumentLink(TraceLog &trace, LinkListener &listener, QObject *parent)
-    : QObject(parent)
-    , m_trace(trace)
-    , m_listener(listener)
+    : QObject(parent), m_trace(trace), m_listener(listener)
 {
     Timer1.setInterval(RepollIntervalMs);
     Timer2.setInterval(ReplyTimeoutMs);

@@ -16,7 +16,8 @@ quint8 byteAt(QByteArrayView message, qsizetype index)
 // The digit in one character of a text; a blank or a missing character is 0.
 int digitAt(const QString &text, qsizetype index)
 {
-    return index < text.size() ? static_cast<int>(NumberText::leadingNumber(text.mid(index, 1))) : 0;
+    return index < text.size() ? static_cast<int>(NumberText::leadingNumber(text.mid(index, 1)))
+                               : 0;
 }
 
 } // namespace
@@ -30,8 +31,8 @@ MeasurementRecord MeasurementDecoder::GetDataFromMess(QByteArrayView message, bo
         number[i] = static_cast<char>(byteAt(message, i + 1));
     r.InstNum = QString::fromLatin1(number);
     r.time = DateTimeText::format(downloading ? meterTime(message) : now);
-    r.vl = NumberText::fixedTwoDecimals(value(static_cast<quint16>(byteAt(message, 19) * 256 +
-                                                                   byteAt(message, 20))));
+    r.vl = NumberText::fixedTwoDecimals(
+        value(static_cast<quint16>(byteAt(message, 19) * 256 + byteAt(message, 20))));
     r.Units = units(byteAt(message, 21));
     const quint8 statusByte = byteAt(message, 23);
     r.ErrorSn = (statusByte & 12) != 0 ? QStringLiteral("*") : QStringLiteral(" ");
@@ -76,7 +77,7 @@ double MeasurementDecoder::value(quint16 code)
 QString MeasurementDecoder::units(quint8 code)
 {
     static const std::pair<quint8, const char *> table[] = {
-        {1, "mR/h"}, {2, "mR"},   {4, "uSv/h"},   {8, "uSv"}, {32, "dpm"},
+        {1, "mR/h"}, {2, "mR"},    {4, "uSv/h"},   {8, "uSv"}, {32, "dpm"},
         {64, "cpm"}, {128, "cps"}, {192, "count"}, {96, "Bq"}, {224, "uCi"},
     };
     const quint8 base = code & 239;

@@ -19,7 +19,7 @@ class MessageReceiver
 public:
     // Results of `check`, and of a message dropped for running too long.
     enum Result : qint16 {
-        Measurement = 1,  // valid, at most 30 bytes
+        Measurement = 1, // valid, at most 30 bytes
         BadChecksum = 2,
         TooShort = 3,     // fewer than 20 bytes
         Overflow = 4,     // 100 bytes without a terminator: dropped

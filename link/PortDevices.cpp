@@ -2,10 +2,7 @@
 
 #include "ProfileFile.h"
 
-PortDevices::PortDevices(const ProfileFile &settings)
-    : m_settings(settings)
-{
-}
+PortDevices::PortDevices(const ProfileFile &settings) : m_settings(settings) {}
 
 QString PortDevices::devicePath(int port) const
 {

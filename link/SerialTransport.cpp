@@ -2,8 +2,7 @@
 
 #include <QFileInfo>
 
-SerialTransport::SerialTransport(QObject *parent)
-    : QObject(parent)
+SerialTransport::SerialTransport(QObject *parent) : QObject(parent)
 {
     connect(&m_port, &QSerialPort::readyRead, this, &SerialTransport::readWaiting);
     connect(&m_port, &QSerialPort::errorOccurred, this, &SerialTransport::handleError);
@@ -90,7 +89,8 @@ QString SerialTransport::openFailureCause(QSerialPort::SerialPortError error) co
     }
     if (error == QSerialPort::PermissionError) {
         if (!device.isReadable() || !device.isWritable()) {
-            const QString group = device.group().isEmpty() ? QStringLiteral("dialout") : device.group();
+            const QString group =
+                device.group().isEmpty() ? QStringLiteral("dialout") : device.group();
             return tr("Permission denied on %1: add your user to the group \"%2\" that owns it "
                       "(for example: sudo usermod -aG %2 $USER), then log in again.")
                 .arg(m_devicePath, group);

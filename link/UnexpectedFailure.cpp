@@ -26,7 +26,8 @@ UnexpectedFailure UnexpectedFailure::fromException(const std::exception_ptr &fai
         result.description = QStringLiteral("Out of memory");
     } catch (const std::out_of_range &e) {
         result.number = 9;
-        result.description = QStringLiteral("Subscript out of range (%1)").arg(QString::fromLocal8Bit(e.what()));
+        result.description =
+            QStringLiteral("Subscript out of range (%1)").arg(QString::fromLocal8Bit(e.what()));
     } catch (const std::exception &e) {
         result.number = 5;
         result.description = QString::fromLocal8Bit(e.what());

@@ -136,7 +136,8 @@ QString NumberText::display(double value)
 {
     if (std::isnan(value))
         return QStringLiteral(" NaN");
-    const QString sign = std::signbit(value) && value != 0 ? QStringLiteral("-") : QStringLiteral(" ");
+    const QString sign =
+        std::signbit(value) && value != 0 ? QStringLiteral("-") : QStringLiteral(" ");
     if (std::isinf(value))
         return sign + QStringLiteral("Inf");
     if (value == 0)

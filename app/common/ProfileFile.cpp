@@ -132,10 +132,7 @@ QString keyNameIn(const QString &line)
 
 } // namespace
 
-ProfileFile::ProfileFile(QString path)
-    : m_path(std::move(path))
-{
-}
+ProfileFile::ProfileFile(QString path) : m_path(std::move(path)) {}
 
 QString ProfileFile::standardPath()
 {

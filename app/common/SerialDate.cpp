@@ -22,7 +22,8 @@ QDateTime SerialDate::toDateTime(double days)
     if (!std::isfinite(days) || std::fabs(days) > 3.0e6)
         return {};
     double whole = std::trunc(days);
-    auto milliseconds = static_cast<qint64>(std::llround(std::fabs(days - whole) * MillisecondsPerDay));
+    auto milliseconds =
+        static_cast<qint64>(std::llround(std::fabs(days - whole) * MillisecondsPerDay));
     if (milliseconds >= MillisecondsPerDay) {
         milliseconds -= MillisecondsPerDay;
         whole += days < 0 ? -1 : 1;
@@ -30,5 +31,6 @@ QDateTime SerialDate::toDateTime(double days)
     const QDate date = dayZero().addDays(static_cast<qint64>(whole));
     if (!DateTimeText::inRange(date))
         return {};
-    return DateTimeText::wallClock(date, QTime::fromMSecsSinceStartOfDay(static_cast<int>(milliseconds)));
+    return DateTimeText::wallClock(date,
+                                   QTime::fromMSecsSinceStartOfDay(static_cast<int>(milliseconds)));
 }

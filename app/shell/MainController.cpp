@@ -23,7 +23,8 @@ const QColor LampLost(255, 128, 128);
 const QColor StartColour(255, 128, 0);
 const QColor StopColour(0, 255, 0);
 
-const QString AppendQuestion = QStringLiteral("Do you want to append data to the existing list ? \n\n");
+const QString AppendQuestion =
+    QStringLiteral("Do you want to append data to the existing list ? \n\n");
 
 UserPrompt::Message critical(const QString &text)
 {
@@ -46,18 +47,21 @@ MainController::MainController(const Services &services, QObject *parent)
     , m_legend(services.settings, [this] { return m_clock.now().date(); })
 {
     connect(&m_link, &InstrumentLink::writeRequested, &m_transport, &SerialTransport::write);
-    connect(&m_link, &InstrumentLink::discardInputRequested, &m_transport, &SerialTransport::discardInput);
+    connect(&m_link, &InstrumentLink::discardInputRequested, &m_transport,
+            &SerialTransport::discardInput);
     connect(&m_transport, &SerialTransport::bytesReceived, &m_link, &InstrumentLink::processInput);
     connect(&m_transport, &SerialTransport::lost, this, &MainController::portLost);
-    connect(&m_alarms, &AlarmMonitor::valueColourChanged, this,
-            [this](const QColor &colour) { m_controls.setColour(QStringLiteral("lblValue"), colour); });
+    connect(&m_alarms, &AlarmMonitor::valueColourChanged, this, [this](const QColor &colour) {
+        m_controls.setColour(QStringLiteral("lblValue"), colour);
+    });
     connect(&m_alarms, &AlarmMonitor::soundUnavailable, this, &MainController::showSoundProblem);
     connect(&m_list, &WorkingListFile::writeFailed, this, &MainController::showListProblem);
     connect(&m_list, &WorkingListFile::writeRecovered, this,
             [this] { m_controls.setVisible(QStringLiteral("lblListWarning"), false); });
 
     // Commands that need a port or a live link start disabled.
-    setEnabled({QStringLiteral("btTest"), QStringLiteral("mnTest"), QStringLiteral("btSetTime")}, false);
+    setEnabled({QStringLiteral("btTest"), QStringLiteral("mnTest"), QStringLiteral("btSetTime")},
+               false);
     m_controls.setVisible(QStringLiteral("btDebug"), false);
     m_controls.setVisible(QStringLiteral("lblListWarning"), false);
     m_controls.setVisible(QStringLiteral("lblSoundWarning"), false);
@@ -104,8 +108,10 @@ void MainController::startUp(const QStringList &arguments)
 
 void MainController::readSettings()
 {
-    m_settings.readNumber(QStringLiteral("Threshold1"), QStringLiteral("0.2"), 10, m_alarms.Threshold1);
-    m_settings.readNumber(QStringLiteral("Threshold2"), QStringLiteral("5"), 10, m_alarms.Threshold2);
+    m_settings.readNumber(QStringLiteral("Threshold1"), QStringLiteral("0.2"), 10,
+                          m_alarms.Threshold1);
+    m_settings.readNumber(QStringLiteral("Threshold2"), QStringLiteral("5"), 10,
+                          m_alarms.Threshold2);
     m_settings.readInt16(QStringLiteral("AudioAlarm"), QStringLiteral("1"), 2, m_alarms.AudioAlarm);
     m_settings.readInt16(QStringLiteral("LostContactInterval"), QStringLiteral("5"), 10,
                          m_alarms.LostContactInterval);
@@ -170,23 +176,29 @@ void MainController::repollDue()
 void MainController::linkWentUp()
 {
     m_controls.setColour(QStringLiteral("spOk"), LampUp);
-    setEnabled({QStringLiteral("btOnLine"), QStringLiteral("btGetCalib"), QStringLiteral("btSetTime"),
-                QStringLiteral("mnGetData"), QStringLiteral("mnGetCalibration"), QStringLiteral("mnOnline"),
+    setEnabled({QStringLiteral("btOnLine"), QStringLiteral("btGetCalib"),
+                QStringLiteral("btSetTime"), QStringLiteral("mnGetData"),
+                QStringLiteral("mnGetCalibration"), QStringLiteral("mnOnline"),
                 QStringLiteral("mnStart"), QStringLiteral("Toolbar1:mnStart"),
                 QStringLiteral("Toolbar1:mnGetData")},
                true);
     if (interval().isNonZero())
-        setEnabled({QStringLiteral("btStart"), QStringLiteral("mnStart"), QStringLiteral("Toolbar1:mnStart")}, true);
+        setEnabled({QStringLiteral("btStart"), QStringLiteral("mnStart"),
+                    QStringLiteral("Toolbar1:mnStart")},
+                   true);
     if (OnlineStopped == 0)
-        setEnabled({QStringLiteral("btGetData"), QStringLiteral("mnGetData"), QStringLiteral("Toolbar1:mnGetData")}, true);
+        setEnabled({QStringLiteral("btGetData"), QStringLiteral("mnGetData"),
+                    QStringLiteral("Toolbar1:mnGetData")},
+                   true);
 }
 
 void MainController::linkWentLost()
 {
     m_controls.setColour(QStringLiteral("spOk"), LampLost);
-    setEnabled({QStringLiteral("btGetData"), QStringLiteral("btGetCalib"), QStringLiteral("btOnLine"),
-                QStringLiteral("btStart"), QStringLiteral("mnGetData"), QStringLiteral("mnGetCalibration"),
-                QStringLiteral("mnOnline"), QStringLiteral("mnStart"), QStringLiteral("Toolbar1:mnStart"),
+    setEnabled({QStringLiteral("btGetData"), QStringLiteral("btGetCalib"),
+                QStringLiteral("btOnLine"), QStringLiteral("btStart"), QStringLiteral("mnGetData"),
+                QStringLiteral("mnGetCalibration"), QStringLiteral("mnOnline"),
+                QStringLiteral("mnStart"), QStringLiteral("Toolbar1:mnStart"),
                 QStringLiteral("Toolbar1:mnGetData")},
                false);
     OnlineStopped = 0;
@@ -209,7 +221,8 @@ void MainController::calibrationReceived(const CalibrationRecord &record)
 
 void MainController::notResponding()
 {
-    notify(critical(QStringLiteral("Instrument not responding\nCheck cable and device and try again.")));
+    notify(critical(
+        QStringLiteral("Instrument not responding\nCheck cable and device and try again.")));
 }
 
 void MainController::downloadStopped()
@@ -314,7 +327,8 @@ void MainController::PutDataInList(const QByteArray &message)
         endOfData();
         return;
     }
-    const MeasurementRecord r = MeasurementDecoder::GetDataFromMess(message, m_link.Downloading, m_clock.now());
+    const MeasurementRecord r =
+        MeasurementDecoder::GetDataFromMess(message, m_link.Downloading, m_clock.now());
     // The record is in the file before anything shows it, so a reading the
     // user has seen survives a crash or power cut right after.
     m_list.appendRecord(RecordLine::format(r));
@@ -340,7 +354,8 @@ void MainController::endOfData()
     m_link.Downloading = false;
     const QString text = m_grid.NumOfRec() != 0 ? QStringLiteral("Data loaded succesfully.")
                                                 : QStringLiteral(" No data in instrument");
-    notify({text, QStringLiteral("Communication"), UserPrompt::Icon::Information, UserPrompt::Buttons::Ok});
+    notify({text, QStringLiteral("Communication"), UserPrompt::Icon::Information,
+            UserPrompt::Buttons::Ok});
 }
 
 void MainController::btTest()
@@ -361,7 +376,9 @@ void MainController::btSetTime()
 void MainController::intervalConfirmed()
 {
     if (interval().isNonZero())
-        setEnabled({QStringLiteral("btStart"), QStringLiteral("mnStart"), QStringLiteral("Toolbar1:mnStart")}, true);
+        setEnabled({QStringLiteral("btStart"), QStringLiteral("mnStart"),
+                    QStringLiteral("Toolbar1:mnStart")},
+                   true);
 }
 
 void MainController::applyParameters(double threshold1, double threshold2, qint16 audioAlarm,
@@ -381,8 +398,9 @@ void MainController::applyParameters(double threshold1, double threshold2, qint1
 
 void MainController::btClearList()
 {
-    const auto answer = m_prompt.show({QStringLiteral("Clear List.\r\n Are you sure ?"), QStringLiteral(" "),
-                                       UserPrompt::Icon::Question, UserPrompt::Buttons::YesNo});
+    const auto answer =
+        m_prompt.show({QStringLiteral("Clear List.\r\n Are you sure ?"), QStringLiteral(" "),
+                       UserPrompt::Icon::Question, UserPrompt::Buttons::YesNo});
     if (answer != UserPrompt::Answer::Yes)
         return;
     m_grid.ClearGrid();
@@ -404,8 +422,12 @@ void MainController::exitProgram()
 void MainController::setControls()
 {
     const qint32 last = m_list.LastRecIndex();
-    setEnabled({QStringLiteral("mnWrFile"), QStringLiteral("btWrFile"), QStringLiteral("btClearList")}, last > 0);
-    setEnabled({QStringLiteral("btGraph"), QStringLiteral("mnGraph"), QStringLiteral("Toolbar1:mnGraph")}, last > 6);
+    setEnabled(
+        {QStringLiteral("mnWrFile"), QStringLiteral("btWrFile"), QStringLiteral("btClearList")},
+        last > 0);
+    setEnabled(
+        {QStringLiteral("btGraph"), QStringLiteral("mnGraph"), QStringLiteral("Toolbar1:mnGraph")},
+        last > 6);
 }
 
 void MainController::setEnabled(const QStringList &names, bool enabled)
@@ -423,7 +445,8 @@ void MainController::showListProblem(const QString &reason)
 
 void MainController::showSoundProblem(const QString &reason)
 {
-    m_controls.setText(QStringLiteral("lblSoundWarning"), tr("The alarm cannot sound: %1").arg(reason));
+    m_controls.setText(QStringLiteral("lblSoundWarning"),
+                       tr("The alarm cannot sound: %1").arg(reason));
     m_controls.setVisible(QStringLiteral("lblSoundWarning"), true);
 }
 

@@ -3,8 +3,7 @@
 #include "NumberText.h"
 #include "ProfileFile.h"
 
-OnlineInterval::OnlineInterval(const ProfileFile &settings)
-    : m_settings(settings)
+OnlineInterval::OnlineInterval(const ProfileFile &settings) : m_settings(settings)
 {
     settings.readNumber(QStringLiteral("MinInt"), QStringLiteral("00"), 10, Minutes);
     settings.readNumber(QStringLiteral("SecInt"), QStringLiteral("05"), 10, Seconds);

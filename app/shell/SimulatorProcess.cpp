@@ -5,9 +5,14 @@
 
 QStringList SimulatorProcess::demonstrationOptions()
 {
-    return {QStringLiteral("--records"), QStringLiteral("24"), QStringLiteral("--pace"),
-            QStringLiteral("--units"), QStringLiteral("1"), QStringLiteral("--detector"),
-            QStringLiteral("5"), QStringLiteral("--values"),
+    return {QStringLiteral("--records"),
+            QStringLiteral("24"),
+            QStringLiteral("--pace"),
+            QStringLiteral("--units"),
+            QStringLiteral("1"),
+            QStringLiteral("--detector"),
+            QStringLiteral("5"),
+            QStringLiteral("--values"),
             QStringLiteral("list:0.05,0.08,0.11,0.14,0.12,0.18,0.26,0.41,0.35,0.22,0.16,0.09,"
                            "1.2,2.8,4.6,5.4,3.1,0.7,0.15,0.07")};
 }
@@ -23,9 +28,11 @@ SimulatorProcess::~SimulatorProcess()
 
 QString SimulatorProcess::start(const QStringList &options)
 {
-    const QString program = QCoreApplication::applicationDirPath() + QStringLiteral("/tesk-meter-sim");
+    const QString program =
+        QCoreApplication::applicationDirPath() + QStringLiteral("/tesk-meter-sim");
     if (!QFileInfo(program).isExecutable()) {
-        m_error = QObject::tr("The simulated meter %1 was not found beside the program.").arg(program);
+        m_error =
+            QObject::tr("The simulated meter %1 was not found beside the program.").arg(program);
         return {};
     }
     m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
@@ -33,7 +40,8 @@ QString SimulatorProcess::start(const QStringList &options)
     // It prints its device path on one line as soon as it is ready.
     while (!m_process.canReadLine()) {
         if (!m_process.waitForReadyRead(10000)) {
-            m_error = QObject::tr("The simulated meter did not start: %1").arg(m_process.errorString());
+            m_error =
+                QObject::tr("The simulated meter did not start: %1").arg(m_process.errorString());
             return {};
         }
     }

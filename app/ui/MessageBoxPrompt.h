@@ -8,10 +8,7 @@ class QWidget;
 class MessageBoxPrompt : public UserPrompt
 {
 public:
-    explicit MessageBoxPrompt(QWidget *parent = nullptr)
-        : m_parent(parent)
-    {
-    }
+    explicit MessageBoxPrompt(QWidget *parent = nullptr) : m_parent(parent) {}
     void setParent(QWidget *parent) { m_parent = parent; }
 
     Answer show(const Message &message) override;

@@ -54,8 +54,7 @@ QString backgroundStyle(const QColor &colour)
 } // namespace
 
 frmMain::frmMain(MainController &controller, QWidget *parent)
-    : QMainWindow(parent)
-    , m_controller(controller)
+    : QMainWindow(parent), m_controller(controller)
 {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(Caption);
@@ -69,11 +68,13 @@ frmMain::frmMain(MainController &controller, QWidget *parent)
     top->addWidget(buildCommandColumn());
     top->addWidget(buildReadingPanel(), 1);
     layout->addLayout(top);
-    for (const QString &name : {QStringLiteral("lblListWarning"), QStringLiteral("lblSoundWarning")}) {
+    for (const QString &name :
+         {QStringLiteral("lblListWarning"), QStringLiteral("lblSoundWarning")}) {
         auto *warning = new QLabel(central);
         warning->setObjectName(name);
         warning->setWordWrap(true);
-        warning->setStyleSheet(QStringLiteral("background-color: #fff3c4; color: #5c4400; padding: 4px;"));
+        warning->setStyleSheet(
+            QStringLiteral("background-color: #fff3c4; color: #5c4400; padding: 4px;"));
         layout->addWidget(warning);
     }
     buildGrid();
@@ -85,7 +86,9 @@ frmMain::frmMain(MainController &controller, QWidget *parent)
     layout->addSpacing(gape->sizeHint().height() * 3 / 2);
     setCentralWidget(central);
 
-    const std::function<QDateTime()> now = [&controller] { return controller.clock().now(); };
+    const std::function<QDateTime()> now = [&controller] {
+        return controller.clock().now();
+    };
     m_debug = new frmDebug(controller.trace(), controller.programFolder(), now, this);
     m_debug->setMessageHook(promptHook(controller.prompt()));
     m_calibration = new frmCalibration(this);
@@ -150,9 +153,10 @@ void frmMain::buildToolbar()
     };
     for (const Button &button : buttons) {
         const QString key = QLatin1String(button.key);
-        QAction *action = m_toolbar->addAction(
-            QIcon::fromTheme(QLatin1String(button.themeIcon), style()->standardIcon(button.fallback)),
-            QLatin1String(button.toolTip));
+        QAction *action =
+            m_toolbar->addAction(QIcon::fromTheme(QLatin1String(button.themeIcon),
+                                                  style()->standardIcon(button.fallback)),
+                                 QLatin1String(button.toolTip));
         action->setObjectName(QStringLiteral("Toolbar1:") + key);
         action->setData(key);
         action->setToolTip(QLatin1String(button.toolTip));
@@ -184,7 +188,8 @@ QWidget *frmMain::buildCommandColumn()
 
     QPushButton *getData = addButton(QStringLiteral("btGetData"), QStringLiteral("&Get Data"),
                                      QStringLiteral("Retrieve data from instrument"));
-    getData->setIcon(QIcon::fromTheme(QStringLiteral("document-import"), style()->standardIcon(QStyle::SP_ArrowDown)));
+    getData->setIcon(QIcon::fromTheme(QStringLiteral("document-import"),
+                                      style()->standardIcon(QStyle::SP_ArrowDown)));
     layout->addWidget(getData);
 
     auto *list = new QGroupBox(QStringLiteral("List"), column);
@@ -209,14 +214,17 @@ QWidget *frmMain::buildCommandColumn()
 
     auto *more = new QGridLayout;
     more->addWidget(addButton(QStringLiteral("btGetCalib"), QStringLiteral("calibration info"),
-                              QStringLiteral("Retrieve Calibration data")), 0, 0);
+                              QStringLiteral("Retrieve Calibration data")),
+                    0, 0);
     more->addWidget(addButton(QStringLiteral("btGetLegend"), QStringLiteral("Get &Legend")), 0, 1);
-    more->addWidget(addButton(QStringLiteral("btSetThreshold"), QStringLiteral("set Thresholds")), 1, 0);
+    more->addWidget(addButton(QStringLiteral("btSetThreshold"), QStringLiteral("set Thresholds")),
+                    1, 0);
     more->addWidget(addButton(QStringLiteral("btMuteAlarm"), QStringLiteral("Mute Alarm")), 1, 1);
     more->addWidget(addButton(QStringLiteral("btGraph"), QStringLiteral("Graph")), 2, 0);
     more->addWidget(addButton(QStringLiteral("btDebug"), QStringLiteral("Dbg")), 2, 1);
     more->addWidget(addButton(QStringLiteral("btExit"), QStringLiteral("&Exit"),
-                              QStringLiteral("Exit from program")), 3, 0, 1, 2);
+                              QStringLiteral("Exit from program")),
+                    3, 0, 1, 2);
     layout->addLayout(more);
     layout->addStretch(1);
     return column;
@@ -255,8 +263,10 @@ QWidget *frmMain::buildReadingPanel()
     time->setAlignment(Qt::AlignCenter);
     layout->addWidget(time, 1, 0, 1, 4);
 
-    const std::pair<const char *, const char *> fields[] = {
-        {"edCount", "Records:"}, {"edId", "Instrument No.:"}, {"edStatus", "Status:"}, {"edDetector", "Detector:"}};
+    const std::pair<const char *, const char *> fields[] = {{"edCount", "Records:"},
+                                                            {"edId", "Instrument No.:"},
+                                                            {"edStatus", "Status:"},
+                                                            {"edDetector", "Detector:"}};
     int row = 2;
     int column = 0;
     for (const auto &[name, caption] : fields) {
@@ -294,7 +304,9 @@ void frmMain::buildGrid()
     m_grid->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     const double pixelsPerTwip = logicalDpiX() / 1440.0;
     for (int column = 0; column < RecordGridModel::ColumnCount; ++column) {
-        m_grid->setColumnWidth(column, static_cast<int>(RecordGridModel::columnWidthTwips(column) * pixelsPerTwip + 0.5));
+        m_grid->setColumnWidth(
+            column,
+            static_cast<int>(RecordGridModel::columnWidthTwips(column) * pixelsPerTwip + 0.5));
     }
     // The mark column is one twip wide: held in the grid, not seen.
     m_grid->setColumnHidden(RecordGridModel::OverColumn, true);
@@ -316,11 +328,14 @@ void frmMain::connectCommands()
     };
     both(QStringLiteral("btStart"), QStringLiteral("mnStart"), [&c] { c.btStart(); });
     both(QStringLiteral("btGetData"), QStringLiteral("mnGetData"), [&c] { c.btGetData(); });
-    both(QStringLiteral("btGetLegend"), QStringLiteral("mnGetLegend"), [this] { showLegendDialog(); });
-    both(QStringLiteral("btGetCalib"), QStringLiteral("mnGetCalibration"), [&c] { c.btGetCalib(); });
+    both(QStringLiteral("btGetLegend"), QStringLiteral("mnGetLegend"),
+         [this] { showLegendDialog(); });
+    both(QStringLiteral("btGetCalib"), QStringLiteral("mnGetCalibration"),
+         [&c] { c.btGetCalib(); });
     both(QStringLiteral("btOnLine"), QStringLiteral("mnOnline"), [this] { showIntervalDialog(); });
     both(QStringLiteral("SetCom"), QStringLiteral("mnSetCom"), [this] { showPortDialog(); });
-    both(QStringLiteral("btSetThreshold"), QStringLiteral("mnSetThreshold"), [this] { showParametersDialog(); });
+    both(QStringLiteral("btSetThreshold"), QStringLiteral("mnSetThreshold"),
+         [this] { showParametersDialog(); });
     both(QStringLiteral("btSetTime"), QStringLiteral("mnSendTime"), [&c] { c.btSetTime(); });
     both(QStringLiteral("btTest"), QStringLiteral("mnTest"), [&c] { c.btTest(); });
     onClick(QStringLiteral("btClearList"), [&c] { c.btClearList(); });
@@ -383,7 +398,8 @@ void frmMain::applyState(const QString &name)
         if (state.colour.isValid()) {
             QString style = backgroundStyle(state.colour);
             if (name == QStringLiteral("spOk"))
-                style += QStringLiteral("border: 1px solid #555; border-radius: %1px;").arg(widget->width() / 2);
+                style += QStringLiteral("border: 1px solid #555; border-radius: %1px;")
+                             .arg(widget->width() / 2);
             else if (name == QStringLiteral("lblValue"))
                 style += QStringLiteral("border-radius: 8px; padding: 6px;");
             widget->setStyleSheet(style);

@@ -50,7 +50,8 @@ private:
     void showDebugWindow();
     void showAboutBox();
 
-    QPushButton *addButton(const QString &name, const QString &caption, const QString &toolTip = {});
+    QPushButton *addButton(const QString &name, const QString &caption,
+                           const QString &toolTip = {});
     QAction *addAction(QMenu *menu, const QString &name, const QString &caption);
 
     MainController &m_controller;

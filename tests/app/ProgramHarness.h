@@ -1,23 +1,23 @@
 #pragma once
 
+#include "CommandFrame.h"
 #include "FixedClock.h"
 #include "MainController.h"
 #include "MeterServer.h"
 #include "ProfileFile.h"
 #include "ScriptedPrompt.h"
 #include "ScriptedSoundPlayer.h"
-#include "CommandFrame.h"
 #include "frmMain.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QDir>
-#include <QTimer>
 #include <QFile>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 #include <memory>
 
@@ -58,7 +58,8 @@ public:
     QString path(const QString &name) const { return m_root + QChar(u'/') + name; }
     QString programFolder() const { return path(QStringLiteral("home")); }
 
-    static std::unique_ptr<MeterServer> startMeter(const MeterOptions &options, QList<QByteArray> *log)
+    static std::unique_ptr<MeterServer> startMeter(const MeterOptions &options,
+                                                   QList<QByteArray> *log)
     {
         auto server = std::make_unique<MeterServer>(options);
         QObject::connect(server.get(), &MeterServer::commandReceived, server.get(),
@@ -110,8 +111,7 @@ public:
         return found;
     }
 
-    template<typename T>
-    T *widget(const QString &name) const
+    template<typename T> T *widget(const QString &name) const
     {
         auto *found = window->findChild<T *>(name);
         if (!found)
@@ -138,20 +138,23 @@ public:
     }
 
     QColor lampColour() const { return controller->controls().colour(QStringLiteral("spOk")); }
-    int commandCount(const QByteArray &frame) const { return static_cast<int>(commands.count(frame)); }
+    int commandCount(const QByteArray &frame) const
+    {
+        return static_cast<int>(commands.count(frame));
+    }
 
 private:
     QString m_root;
 
 public:
-
     // Runs `interact` on the next modal dialog once it is on screen; the caller
     // then opens the dialog.
-    template<typename Dialog>
-    static void whenModal(std::function<void(Dialog *)> interact)
+    template<typename Dialog> static void whenModal(std::function<void(Dialog *)> interact)
     {
         QTimer::singleShot(0, [interact] {
-            const auto modal = [] { return qobject_cast<Dialog *>(QApplication::activeModalWidget()); };
+            const auto modal = [] {
+                return qobject_cast<Dialog *>(QApplication::activeModalWidget());
+            };
             if (QTest::qWaitFor([&modal] { return modal() != nullptr; }, 10000))
                 interact(modal());
         });

@@ -56,13 +56,16 @@ private slots:
         QCOMPARE(program.commands.first(), CommandFrame::plain(CommandFrame::Test));
         QVERIFY(program.commands.indexOf(CommandFrame::onlineStop()) > 0);
         QCOMPARE(program.lampColour(), LampUp);
-        QVERIFY(program.widget<QWidget>(QStringLiteral("spOk"))->styleSheet().contains(QStringLiteral("#80ff80")));
-        for (const QString &name : {QStringLiteral("btGetData"), QStringLiteral("btGetCalib"),
-                                    QStringLiteral("btOnLine"), QStringLiteral("btSetTime"),
-                                    QStringLiteral("btStart"), QStringLiteral("btTest")})
+        QVERIFY(program.widget<QWidget>(QStringLiteral("spOk"))
+                    ->styleSheet()
+                    .contains(QStringLiteral("#80ff80")));
+        for (const QString &name :
+             {QStringLiteral("btGetData"), QStringLiteral("btGetCalib"), QStringLiteral("btOnLine"),
+              QStringLiteral("btSetTime"), QStringLiteral("btStart"), QStringLiteral("btTest")})
             QVERIFY2(program.button(name)->isEnabled(), qPrintable(name));
-        for (const QString &name : {QStringLiteral("mnGetData"), QStringLiteral("mnStart"),
-                                    QStringLiteral("Toolbar1:mnStart"), QStringLiteral("Toolbar1:mnGetData")})
+        for (const QString &name :
+             {QStringLiteral("mnGetData"), QStringLiteral("mnStart"),
+              QStringLiteral("Toolbar1:mnStart"), QStringLiteral("Toolbar1:mnGetData")})
             QVERIFY2(program.action(name)->isEnabled(), qPrintable(name));
         // Too few records for the list and graph commands.
         QVERIFY(!program.button(QStringLiteral("btWrFile"))->isEnabled());
@@ -109,7 +112,9 @@ private slots:
         }
         QTRY_COMPARE(program.prompt.count(QStringLiteral("Instrument not responding")), 1);
         const UserPrompt::Message shown = program.prompt.shown.last();
-        QCOMPARE(shown.text, QStringLiteral("Instrument not responding\nCheck cable and device and try again."));
+        QCOMPARE(
+            shown.text,
+            QStringLiteral("Instrument not responding\nCheck cable and device and try again."));
         QCOMPARE(shown.title, QStringLiteral("Error in Communication"));
         QCOMPARE(shown.icon, UserPrompt::Icon::Critical);
         QCOMPARE(program.lampColour(), LampLost);
@@ -132,8 +137,10 @@ private slots:
         frmCalibration &calibration = program.window->calibrationWindow();
         QTRY_VERIFY_WITH_TIMEOUT(calibration.isVisible(), 10000);
         QCOMPARE(calibration.windowTitle(), QStringLiteral("Calibration Info"));
-        QCOMPARE(calibration.findChild<QLineEdit *>(QStringLiteral("edFactor"))->text(), QStringLiteral("1.25"));
-        QCOMPARE(calibration.findChild<QLineEdit *>(QStringLiteral("edTime"))->text(), QStringLiteral("30/06/2027"));
+        QCOMPARE(calibration.findChild<QLineEdit *>(QStringLiteral("edFactor"))->text(),
+                 QStringLiteral("1.25"));
+        QCOMPARE(calibration.findChild<QLineEdit *>(QStringLiteral("edTime"))->text(),
+                 QStringLiteral("30/06/2027"));
         QCOMPARE(program.controller->link().ErrCount, qint16(2));
     }
 
@@ -146,7 +153,8 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(program.commands.contains(setClock), 10000);
         const int tests = program.commandCount(CommandFrame::plain(CommandFrame::Test));
         program.action(QStringLiteral("mnTest"))->trigger();
-        QTRY_COMPARE_WITH_TIMEOUT(program.commandCount(CommandFrame::plain(CommandFrame::Test)), tests + 1, 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(program.commandCount(CommandFrame::plain(CommandFrame::Test)),
+                                  tests + 1, 10000);
         program.action(QStringLiteral("mnGetCalibration"))->trigger();
         QTRY_VERIFY_WITH_TIMEOUT(program.window->calibrationWindow().isVisible(), 10000);
         program.button(QStringLiteral("btSetTime"))->click();
@@ -161,7 +169,8 @@ private slots:
         QList<QByteArray> secondCommands;
         const auto other = ProgramHarness::startMeter(second, &secondCommands);
         program.settings->WriteProfileKey(QStringLiteral("Com3Device"), second.link);
-        program.settings->WriteProfileKey(QStringLiteral("Com4Device"), program.path(QStringLiteral("absent")));
+        program.settings->WriteProfileKey(QStringLiteral("Com4Device"),
+                                          program.path(QStringLiteral("absent")));
         QVERIFY(program.startConnected());
 
         ProgramHarness::whenModal<SetSerPort>([](SetSerPort *dialog) {
@@ -171,9 +180,11 @@ private slots:
         });
         program.button(QStringLiteral("SetCom"))->click();
         QCOMPARE(TeskCommonPart::PortInUse, qint16(3));
-        QCOMPARE(program.settings->ReadProfileKey(QStringLiteral("CommPort"), {}, 10).text, QStringLiteral("3"));
+        QCOMPARE(program.settings->ReadProfileKey(QStringLiteral("CommPort"), {}, 10).text,
+                 QStringLiteral("3"));
         program.button(QStringLiteral("btTest"))->click();
-        QTRY_VERIFY_WITH_TIMEOUT(secondCommands.contains(CommandFrame::plain(CommandFrame::Test)), 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(secondCommands.contains(CommandFrame::plain(CommandFrame::Test)),
+                                 10000);
 
         // A port that cannot be opened leaves none open, and commands then send nothing.
         ProgramHarness::whenModal<SetSerPort>([](SetSerPort *dialog) {
@@ -186,7 +197,8 @@ private slots:
         QCOMPARE(program.prompt.count(QStringLiteral("Error in opening Communication port")), 1);
         QVERIFY(program.prompt.shown.last().text.contains(QStringLiteral("absent")));
         QCOMPARE(TeskCommonPart::PortInUse, qint16(0));
-        QCOMPARE(program.settings->ReadProfileKey(QStringLiteral("CommPort"), {}, 10).text, QStringLiteral("3"));
+        QCOMPARE(program.settings->ReadProfileKey(QStringLiteral("CommPort"), {}, 10).text,
+                 QStringLiteral("3"));
         QSignalSpy written(&program.controller->link(), &InstrumentLink::writeRequested);
         program.controller->link().Timer2.stop(); // whatever the last test left running
         program.button(QStringLiteral("btTest"))->click();
@@ -200,12 +212,14 @@ private slots:
         QVERIFY(program.startConnected());
         const QByteArray before = program.settingsBytes();
         ProgramHarness::whenModal<frmInterval>([](frmInterval *dialog) {
-            dialog->findChild<QLineEdit *>(QStringLiteral("edMinutes"))->setText(QStringLiteral("07"));
+            dialog->findChild<QLineEdit *>(QStringLiteral("edMinutes"))
+                ->setText(QStringLiteral("07"));
             dialog->findChild<QPushButton *>(QStringLiteral("btCancel"))->click();
         });
         program.button(QStringLiteral("btOnLine"))->click();
         ProgramHarness::whenModal<frmParameters>([](frmParameters *dialog) {
-            dialog->findChild<QLineEdit *>(QStringLiteral("edThreshold1"))->setText(QStringLiteral("9"));
+            dialog->findChild<QLineEdit *>(QStringLiteral("edThreshold1"))
+                ->setText(QStringLiteral("9"));
             dialog->findChild<QPushButton *>(QStringLiteral("CancelButton"))->click();
         });
         program.button(QStringLiteral("btSetThreshold"))->click();
@@ -215,7 +229,8 @@ private slots:
         });
         program.button(QStringLiteral("SetCom"))->click();
         ProgramHarness::whenModal<frmLegend>([](frmLegend *dialog) {
-            dialog->findChild<QLineEdit *>(QStringLiteral("edDepartment"))->setText(QStringLiteral("X"));
+            dialog->findChild<QLineEdit *>(QStringLiteral("edDepartment"))
+                ->setText(QStringLiteral("X"));
             dialog->findChild<QPushButton *>(QStringLiteral("btCalcel"))->click();
         });
         program.button(QStringLiteral("btGetLegend"))->click();
@@ -229,9 +244,12 @@ private slots:
         ProgramHarness program;
         program.start();
         ProgramHarness::whenModal<frmParameters>([](frmParameters *dialog) {
-            dialog->findChild<QLineEdit *>(QStringLiteral("edThreshold1"))->setText(QStringLiteral("0.5"));
-            dialog->findChild<QLineEdit *>(QStringLiteral("edThreshold2"))->setText(QStringLiteral("abc"));
-            dialog->findChild<QLineEdit *>(QStringLiteral("edLostContact"))->setText(QStringLiteral("7.5"));
+            dialog->findChild<QLineEdit *>(QStringLiteral("edThreshold1"))
+                ->setText(QStringLiteral("0.5"));
+            dialog->findChild<QLineEdit *>(QStringLiteral("edThreshold2"))
+                ->setText(QStringLiteral("abc"));
+            dialog->findChild<QLineEdit *>(QStringLiteral("edLostContact"))
+                ->setText(QStringLiteral("7.5"));
             dialog->findChild<QPushButton *>(QStringLiteral("OKButton"))->click();
         });
         program.button(QStringLiteral("btSetThreshold"))->click();
@@ -239,10 +257,13 @@ private slots:
         QCOMPARE(alarms.Threshold1, 0.5);
         QCOMPARE(alarms.Threshold2, 0.0);
         QCOMPARE(alarms.LostContactInterval, qint16(8));
-        QCOMPARE(program.settings->ReadProfileKey(QStringLiteral("Threshold1"), {}, 10).text, QStringLiteral(".5"));
-        QCOMPARE(program.settings->ReadProfileKey(QStringLiteral("Threshold2"), {}, 10).text, QStringLiteral("0"));
-        QCOMPARE(program.settings->ReadProfileKey(QStringLiteral("LostContactInterval"), {}, 10).text,
-                 QStringLiteral("8"));
+        QCOMPARE(program.settings->ReadProfileKey(QStringLiteral("Threshold1"), {}, 10).text,
+                 QStringLiteral(".5"));
+        QCOMPARE(program.settings->ReadProfileKey(QStringLiteral("Threshold2"), {}, 10).text,
+                 QStringLiteral("0"));
+        QCOMPARE(
+            program.settings->ReadProfileKey(QStringLiteral("LostContactInterval"), {}, 10).text,
+            QStringLiteral("8"));
     }
 
     void debugButtonFollowsTheCommandLine_data()
@@ -270,9 +291,11 @@ private slots:
         options.split = 2;
         ProgramHarness program(options);
         QVERIFY(program.startConnected());
-        QVERIFY(program.controller->trace().lines().first().startsWith(QStringLiteral("Online stoped on ")));
+        QVERIFY(program.controller->trace().lines().first().startsWith(
+            QStringLiteral("Online stoped on ")));
         program.button(QStringLiteral("btDebug"))->click();
-        auto *list = program.window->debugWindow().findChild<QListWidget *>(QStringLiteral("List1"));
+        auto *list =
+            program.window->debugWindow().findChild<QListWidget *>(QStringLiteral("List1"));
         program.window->debugWindow().findChild<QCheckBox *>(QStringLiteral("chkShowAll"))->click();
         program.window->debugWindow().findChild<QPushButton *>(QStringLiteral("btClear"))->click();
         QCOMPARE(list->count(), 0);
@@ -294,7 +317,8 @@ private slots:
         QVERIFY(all > sent);
         QVERIFY(lines[all].endsWith(QStringLiteral(" Ret= 1")));
         QCOMPARE(lines[all].count(QChar(u' ')), 1 + 26 + 2);
-        const qsizetype stopSent = indexOf(lines, QStringLiteral("Send 1 9 30 30 30 30 30 30 30 "), all);
+        const qsizetype stopSent =
+            indexOf(lines, QStringLiteral("Send 1 9 30 30 30 30 30 30 30 "), all);
         QVERIFY(all < stopSent);
         QCOMPARE(lines[stopSent + 1], QStringLiteral("Online stoped on 2026-12-05 09:30:07"));
         // A block's "Part " line follows the messages it completed.
@@ -323,10 +347,12 @@ private slots:
     void portThatCannotBeOpenedAtStartUp()
     {
         ProgramHarness program;
-        program.settings->WriteProfileKey(QStringLiteral("Com2Device"), program.path(QStringLiteral("nothing")));
+        program.settings->WriteProfileKey(QStringLiteral("Com2Device"),
+                                          program.path(QStringLiteral("nothing")));
         program.start();
         QTRY_COMPARE(program.prompt.shown.size(), 1);
-        QVERIFY(program.prompt.shown[0].text.startsWith(QStringLiteral("Error in Opening Comm. port, Use Set Port \n")));
+        QVERIFY(program.prompt.shown[0].text.startsWith(
+            QStringLiteral("Error in Opening Comm. port, Use Set Port \n")));
         QVERIFY(program.prompt.shown[0].text.contains(QStringLiteral("nothing")));
         QCOMPARE(program.prompt.shown[0].title, QStringLiteral("Error in Communication"));
         QCOMPARE(program.lampColour(), LampLost);
@@ -358,7 +384,8 @@ private slots:
         const int stops = program.commandCount(CommandFrame::onlineStop());
         program.window->close();
         QVERIFY(!program.controller->transport().isOpen());
-        QTRY_COMPARE_WITH_TIMEOUT(program.commandCount(CommandFrame::onlineStop()), stops + 1, 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(program.commandCount(CommandFrame::onlineStop()), stops + 1,
+                                  10000);
     }
 };
 

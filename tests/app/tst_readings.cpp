@@ -38,8 +38,7 @@ QByteArray readingMessage(double value)
 // hands it readings itself.
 struct QuietProgram : ProgramHarness
 {
-    QuietProgram()
-        : ProgramHarness(silentMeter())
+    QuietProgram() : ProgramHarness(silentMeter())
     {
         start();
         controller->StopOnline();
@@ -71,22 +70,26 @@ private slots:
         QVERIFY(program.startConnected());
         program.commands.clear();
         program.button(QStringLiteral("btGetData"))->click();
-        QTRY_COMPARE_WITH_TIMEOUT(program.prompt.count(QStringLiteral("Data loaded succesfully.")), 1, 15000);
+        QTRY_COMPARE_WITH_TIMEOUT(program.prompt.count(QStringLiteral("Data loaded succesfully.")),
+                                  1, 15000);
         const UserPrompt::Message done = program.prompt.shown.last();
         QCOMPARE(done.title, QStringLiteral("Communication"));
         QCOMPARE(done.icon, UserPrompt::Icon::Information);
         // A new list: no question, stop online collection, then one request per record.
         QCOMPARE(program.commands,
-                 QList<QByteArray>({CommandFrame::onlineStop(), CommandFrame::plain(4), CommandFrame::plain(5),
-                                    CommandFrame::plain(5), CommandFrame::plain(5)}));
+                 QList<QByteArray>({CommandFrame::onlineStop(), CommandFrame::plain(4),
+                                    CommandFrame::plain(5), CommandFrame::plain(5),
+                                    CommandFrame::plain(5)}));
 
         const QStringList lines = program.listLines();
         QCOMPARE(lines.size(), 9);
-        QCOMPARE(lines.mid(0, 6), QStringList({"\"Department: \"", "\"Date: 2026-12-05\"",
-                                               "\"Instrument Type: \"", "\"Survey location: \"",
-                                               "\"Surveyor: \"", "\"Signture:\""}));
-        QCOMPARE(lines[6], QStringLiteral("\"SIM-0000001   2026-12-04 08:15:00           0.10     uSv/h      0 "
-                                          "Internal   \""));
+        QCOMPARE(lines.mid(0, 6),
+                 QStringList({"\"Department: \"", "\"Date: 2026-12-05\"", "\"Instrument Type: \"",
+                              "\"Survey location: \"", "\"Surveyor: \"", "\"Signture:\""}));
+        QCOMPARE(
+            lines[6],
+            QStringLiteral("\"SIM-0000001   2026-12-04 08:15:00           0.10     uSv/h      0 "
+                           "Internal   \""));
         QVERIFY(lines[7].contains(QStringLiteral("2026-12-04 08:16:00")));
         QVERIFY(lines[8].contains(QStringLiteral("2026-12-04 08:17:00")));
 
@@ -96,9 +99,12 @@ private slots:
         QCOMPARE(grid.cellText(0, 3), QStringLiteral("6.50    "));
         QCOMPARE(grid.cellText(2, 1), QStringLiteral("2026-12-04 08:15:00"));
         QCOMPARE(program.widget<QLineEdit>(QStringLiteral("edCount"))->text(), QStringLiteral("3"));
-        QCOMPARE(program.widget<QLabel>(QStringLiteral("lblValue"))->text(), QStringLiteral("6.50 uSv/h"));
-        QCOMPARE(program.widget<QLabel>(QStringLiteral("lblTime"))->text(), QStringLiteral("2026-12-04 08:17:00"));
-        QCOMPARE(program.widget<QLineEdit>(QStringLiteral("edProgress"))->text(), QStringLiteral(" -"));
+        QCOMPARE(program.widget<QLabel>(QStringLiteral("lblValue"))->text(),
+                 QStringLiteral("6.50 uSv/h"));
+        QCOMPARE(program.widget<QLabel>(QStringLiteral("lblTime"))->text(),
+                 QStringLiteral("2026-12-04 08:17:00"));
+        QCOMPARE(program.widget<QLineEdit>(QStringLiteral("edProgress"))->text(),
+                 QStringLiteral(" -"));
         QVERIFY(program.button(QStringLiteral("btWrFile"))->isEnabled());
         QVERIFY(!program.controller->link().Downloading);
     }
@@ -109,7 +115,8 @@ private slots:
         program.meter->simulator().setStoredReadings({});
         QVERIFY(program.startConnected());
         program.button(QStringLiteral("btGetData"))->click();
-        QTRY_COMPARE_WITH_TIMEOUT(program.prompt.count(QStringLiteral(" No data in instrument")), 1, 15000);
+        QTRY_COMPARE_WITH_TIMEOUT(program.prompt.count(QStringLiteral(" No data in instrument")), 1,
+                                  15000);
 
         // The list exists now: the question comes, and Cancel leaves everything as it was.
         const QStringList before = program.listLines();
@@ -131,7 +138,8 @@ private slots:
         ProgramHarness program(options);
         QVERIFY(program.startConnected());
         program.button(QStringLiteral("btGetData"))->click();
-        QTRY_COMPARE_WITH_TIMEOUT(program.prompt.count(QStringLiteral("Data loaded succesfully.")), 1, 15000);
+        QTRY_COMPARE_WITH_TIMEOUT(program.prompt.count(QStringLiteral("Data loaded succesfully.")),
+                                  1, 15000);
         QVERIFY(program.controller->link().TotalErrors >= 1);
         QCOMPARE(program.controller->link().ErrCount, qint16(0));
         QVERIFY(program.commandCount(CommandFrame::plain(5)) >= 4);
@@ -145,7 +153,8 @@ private slots:
         ProgramHarness program(options);
         QVERIFY(program.startConnected());
         program.button(QStringLiteral("btGetData"))->click();
-        QTRY_COMPARE_WITH_TIMEOUT(program.prompt.count(QStringLiteral("Instrument not responding")), 1, 15000);
+        QTRY_COMPARE_WITH_TIMEOUT(program.prompt.count(QStringLiteral("Instrument not responding")),
+                                  1, 15000);
         QCOMPARE(program.lampColour(), QColor(255, 128, 128));
         QVERIFY(!program.controller->link().Downloading);
         QCOMPARE(program.listLines().size(), 6 + 2);
@@ -160,7 +169,8 @@ private slots:
         QPushButton *start = program.button(QStringLiteral("btStart"));
         start->click();
         QCOMPARE(start->text(), QStringLiteral("Stop"));
-        QCOMPARE(program.controller->controls().colour(QStringLiteral("btStart")), QColor(0, 255, 0));
+        QCOMPARE(program.controller->controls().colour(QStringLiteral("btStart")),
+                 QColor(0, 255, 0));
         QCOMPARE(program.action(QStringLiteral("mnStart"))->text(), QStringLiteral("Stop Online"));
         QVERIFY(program.action(QStringLiteral("Toolbar1:mnStart"))->isChecked());
         QVERIFY(!program.button(QStringLiteral("btGetData"))->isEnabled());
@@ -172,7 +182,8 @@ private slots:
         start->click();
         QCOMPARE(start->text(), QStringLiteral("Start"));
         QVERIFY(program.button(QStringLiteral("btGetData"))->isEnabled());
-        QVERIFY(program.controller->trace().lines().last().startsWith(QStringLiteral("Online stoped on ")));
+        QVERIFY(program.controller->trace().lines().last().startsWith(
+            QStringLiteral("Online stoped on ")));
         QTRY_VERIFY_WITH_TIMEOUT(program.commands.last() == CommandFrame::onlineStop(), 10000);
         const qsizetype kept = program.listLines().size();
 
@@ -195,10 +206,11 @@ private slots:
     {
         QuietProgram program;
         QList<QColor> colours;
-        connect(&program.controller->controls(), &ControlStates::changed, this, [&](const QString &name) {
-            if (name == QStringLiteral("lblValue"))
-                colours.append(program.controller->controls().colour(name));
-        });
+        connect(&program.controller->controls(), &ControlStates::changed, this,
+                [&](const QString &name) {
+                    if (name == QStringLiteral("lblValue"))
+                        colours.append(program.controller->controls().colour(name));
+                });
         const auto colourAfter = [&](double value) {
             colours.clear();
             program.read(value);
@@ -276,7 +288,8 @@ private slots:
         const QStringList lines = program.listLines();
         program.prompt.answers = {UserPrompt::Answer::No};
         program.button(QStringLiteral("btClearList"))->click();
-        QCOMPARE(program.prompt.shown.last().text, QStringLiteral("Clear List.\r\n Are you sure ?"));
+        QCOMPARE(program.prompt.shown.last().text,
+                 QStringLiteral("Clear List.\r\n Are you sure ?"));
         QCOMPARE(program.prompt.shown.last().title, QStringLiteral(" "));
         QCOMPARE(program.controller->grid().NumOfRec(), 3);
         program.prompt.answers = {UserPrompt::Answer::Yes};
@@ -341,7 +354,8 @@ private slots:
         QTemporaryDir root;
         QProcess child;
         child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--crash-after-first-reading"), root.path()});
+        child.start(QCoreApplication::applicationFilePath(),
+                    {QStringLiteral("--crash-after-first-reading"), root.path()});
         QVERIFY(child.waitForStarted());
         QVERIFY(child.waitForFinished(60000));
         QCOMPARE(child.exitStatus(), QProcess::CrashExit);
@@ -364,12 +378,13 @@ static int crashAfterFirstReading(const QString &root)
     ProgramHarness program(options, root);
     if (!program.startConnected())
         return 1;
-    QObject::connect(&program.controller->controls(), &ControlStates::changed, &program.controller->controls(),
-                     [&program](const QString &name) {
+    QObject::connect(&program.controller->controls(), &ControlStates::changed,
+                     &program.controller->controls(), [&program](const QString &name) {
                          if (name != QStringLiteral("lblValue"))
                              return;
                          const QString text = program.controller->controls().text(name);
-                         std::fprintf(stdout, "shown %s\n", qPrintable(text.section(QChar(u' '), 0, 0)));
+                         std::fprintf(stdout, "shown %s\n",
+                                      qPrintable(text.section(QChar(u' '), 0, 0)));
                          std::fflush(stdout);
                          ::kill(::getpid(), SIGKILL);
                      });

@@ -15,18 +15,20 @@ class DateTimeTextTest : public QObject
 private slots:
     void formatOmitsAMidnightTime()
     {
-        QCOMPARE(DateTimeText::format(at(2026, 12, 5, 9, 30)), QStringLiteral("2026-12-05 09:30:00"));
+        QCOMPARE(DateTimeText::format(at(2026, 12, 5, 9, 30)),
+                 QStringLiteral("2026-12-05 09:30:00"));
         QCOMPARE(DateTimeText::format(at(2026, 12, 5)), QStringLiteral("2026-12-05"));
-        QCOMPARE(DateTimeText::format(at(2026, 12, 5, 0, 0, 1)), QStringLiteral("2026-12-05 00:00:01"));
+        QCOMPARE(DateTimeText::format(at(2026, 12, 5, 0, 0, 1)),
+                 QStringLiteral("2026-12-05 00:00:01"));
     }
 
     void parseAcceptsBothForms()
     {
         QCOMPARE(DateTimeText::parse(u" 2026-12-05 09:30:00   "), at(2026, 12, 5, 9, 30));
         QCOMPARE(DateTimeText::parse(u"2026-12-05"), at(2026, 12, 5));
-        for (const char16_t *bad : {u"", u"2026-13-01", u"2026-02-30", u"2026-12-05 24:00:00",
-                                    u"2026/12/05", u"2026-12-05T09:30:00", u"26-12-05", u"abcd-ef-gh",
-                                    u"0099-12-05"})
+        for (const char16_t *bad :
+             {u"", u"2026-13-01", u"2026-02-30", u"2026-12-05 24:00:00", u"2026/12/05",
+              u"2026-12-05T09:30:00", u"26-12-05", u"abcd-ef-gh", u"0099-12-05"})
             QVERIFY2(!DateTimeText::parse(bad), QString::fromUtf16(bad).toUtf8());
     }
 
@@ -44,7 +46,8 @@ private slots:
         QCOMPARE(SerialDate::toDateTime(-1.25), at(1899, 12, 29, 6));
         const QDateTime stamp = at(2026, 12, 5, 9, 30, 7);
         QCOMPARE(SerialDate::toDateTime(SerialDate::fromDateTime(stamp)), stamp);
-        QCOMPARE(SerialDate::toDateTime(46000.999999999), at(2025, 12, 10)); // rounds into the next day
+        QCOMPARE(SerialDate::toDateTime(46000.999999999),
+                 at(2025, 12, 10)); // rounds into the next day
         QVERIFY(!SerialDate::toDateTime(1e12).isValid());
         QVERIFY(!SerialDate::toDateTime(qQNaN()).isValid());
     }

@@ -68,8 +68,8 @@ private slots:
         QTest::newRow("CRLF, BOM and no final newline")
             << QByteArray("\xEF\xBB\xBF; comment\r\n\r\n[COMMON]\r\nCommPort=3") << "CommPort" << 10
             << 1 << "3";
-        QTest::newRow("value cut to size - 1") << QByteArray("[COMMON]\nAudioAlarm=10\n")
-                                               << "AudioAlarm" << 2 << 1 << "1";
+        QTest::newRow("value cut to size - 1")
+            << QByteArray("[COMMON]\nAudioAlarm=10\n") << "AudioAlarm" << 2 << 1 << "1";
         QTest::newRow("leading blank is not part of the value")
             << QByteArray("[COMMON]\nAudioAlarm= 1\n") << "AudioAlarm" << 2 << 1 << "1";
         QTest::newRow("empty value reads nothing")
@@ -99,8 +99,9 @@ private slots:
 
     void typedReadsKeepTheTargetWhenNothingIsRead()
     {
-        const ProfileFile file(pathWith("[COMMON]\nCommPort=\nThreshold2=abc\nLostContactInterval=2.5\n"
-                                        "strAutoarrange=99999\nMinInt=-40000\nSecInt= 3.5 \n"));
+        const ProfileFile file(
+            pathWith("[COMMON]\nCommPort=\nThreshold2=abc\nLostContactInterval=2.5\n"
+                     "strAutoarrange=99999\nMinInt=-40000\nSecInt= 3.5 \n"));
         qint16 port = 7;
         QVERIFY(!file.readInt16(QStringLiteral("CommPort"), QStringLiteral("2"), 10, port));
         QCOMPARE(port, qint16(7));
@@ -126,24 +127,29 @@ private slots:
         const QString path = m_dir.filePath(QStringLiteral("sub/new.ini"));
         const ProfileFile file(path);
         QVERIFY(file.writeNumber(QStringLiteral("Threshold1"), 0.2));
-        QVERIFY(file.WriteProfileKey(QStringLiteral("Department"), QStringLiteral("Health\nPhysics")));
-        QCOMPARE(contentsOf(path), QByteArray("[COMMON]\nThreshold1= .2\nDepartment=Health Physics\n"));
+        QVERIFY(
+            file.WriteProfileKey(QStringLiteral("Department"), QStringLiteral("Health\nPhysics")));
+        QCOMPARE(contentsOf(path),
+                 QByteArray("[COMMON]\nThreshold1= .2\nDepartment=Health Physics\n"));
         double threshold = 0;
-        QVERIFY(file.readNumber(QStringLiteral("Threshold1"), QStringLiteral("0.2"), 10, threshold));
+        QVERIFY(
+            file.readNumber(QStringLiteral("Threshold1"), QStringLiteral("0.2"), 10, threshold));
         QCOMPARE(threshold, 0.2);
     }
 
     void writeKeepsEveryOtherLine()
     {
-        const QByteArray before = "\xEF\xBB\xBF; settings\r\n[Other]\r\nCommPort=9\r\n\r\n"
-                                  "[common]\r\ncommport = 2 \r\n; note\r\nMinInt= 1\r\n\r\n[Last]\r\nA=1";
+        const QByteArray before =
+            "\xEF\xBB\xBF; settings\r\n[Other]\r\nCommPort=9\r\n\r\n"
+            "[common]\r\ncommport = 2 \r\n; note\r\nMinInt= 1\r\n\r\n[Last]\r\nA=1";
         const QString path = pathWith(before);
         const ProfileFile file(path);
         QVERIFY(file.WriteProfileKey(QStringLiteral("CommPort"), QStringLiteral(" 3")));
         QVERIFY(file.WriteProfileKey(QStringLiteral("SecInt"), QStringLiteral(" 30")));
-        QCOMPARE(contentsOf(path),
-                 QByteArray("\xEF\xBB\xBF; settings\r\n[Other]\r\nCommPort=9\r\n\r\n[common]\r\n"
-                            "commport= 3\r\n; note\r\nMinInt= 1\r\nSecInt= 30\r\n\r\n[Last]\r\nA=1"));
+        QCOMPARE(
+            contentsOf(path),
+            QByteArray("\xEF\xBB\xBF; settings\r\n[Other]\r\nCommPort=9\r\n\r\n[common]\r\n"
+                       "commport= 3\r\n; note\r\nMinInt= 1\r\nSecInt= 30\r\n\r\n[Last]\r\nA=1"));
     }
 
     void failedWriteKeepsThePreviousFile()
@@ -158,13 +164,14 @@ private slots:
         rlimit tiny = previous;
         tiny.rlim_cur = 24;
         setrlimit(RLIMIT_FSIZE, &tiny);
-        const bool written =
-            file.WriteProfileKey(QStringLiteral("Department"), QStringLiteral("Radiation Safety Office"));
+        const bool written = file.WriteProfileKey(QStringLiteral("Department"),
+                                                  QStringLiteral("Radiation Safety Office"));
         setrlimit(RLIMIT_FSIZE, &previous);
         std::signal(SIGXFSZ, previousHandler);
         QVERIFY(!written);
         QCOMPARE(contentsOf(path), QByteArray("[COMMON]\nCommPort= 2\n"));
-        QCOMPARE(QDir(m_dir.path()).entryList({QStringLiteral("full.ini*")}, QDir::Files).size(), 1);
+        QCOMPARE(QDir(m_dir.path()).entryList({QStringLiteral("full.ini*")}, QDir::Files).size(),
+                 1);
     }
 
     void refusesKeysThatWouldBreakTheFile()

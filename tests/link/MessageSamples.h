@@ -32,8 +32,9 @@ inline QByteArray measurement(quint8 high, quint8 low, quint8 units = 1, quint8 
 inline QByteArray calibration(const QByteArray &meter, const QByteArray &factor,
                               const QByteArray &name, const QByteArray &due)
 {
-    return MessageFrame::build(2, meter.leftJustified(8, ' ', true) + factor.leftJustified(4, '0', true) +
-                                      name.leftJustified(12, ' ', true) + due.leftJustified(8, '0', true));
+    return MessageFrame::build(
+        2, meter.leftJustified(8, ' ', true) + factor.leftJustified(4, '0', true) +
+               name.leftJustified(12, ' ', true) + due.leftJustified(8, '0', true));
 }
 
 } // namespace MessageSamples

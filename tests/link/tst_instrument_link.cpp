@@ -164,7 +164,8 @@ private slots:
         link->Downloading = true;
         for (int i = 1; i <= 3; ++i) {
             link->processInput(badChecksum());
-            QCOMPARE(written->last().at(0).toByteArray(), CommandFrame::plain(CommandFrame::NextRecord));
+            QCOMPARE(written->last().at(0).toByteArray(),
+                     CommandFrame::plain(CommandFrame::NextRecord));
             QVERIFY(link->Timer2.isActive());
         }
         const qsizetype sent = written->size();
@@ -178,7 +179,8 @@ private slots:
     {
         link->Downloading = true;
         link->replyTimeout();
-        QCOMPARE(written->last().at(0).toByteArray(), CommandFrame::plain(CommandFrame::NextRecord));
+        QCOMPARE(written->last().at(0).toByteArray(),
+                 CommandFrame::plain(CommandFrame::NextRecord));
         link->replyTimeout();
         link->replyTimeout();
         const qsizetype sent = written->size();

@@ -25,8 +25,8 @@ class MeasurementDecoderTest : public QObject
 private slots:
     void workedExampleDecodesFieldForField()
     {
-        const MeasurementRecord r =
-            MeasurementDecoder::GetDataFromMess(MessageSamples::workedExample(), true, computerClock);
+        const MeasurementRecord r = MeasurementDecoder::GetDataFromMess(
+            MessageSamples::workedExample(), true, computerClock);
         QCOMPARE(r.InstNum, QStringLiteral("12345678901"));
         QCOMPARE(r.time, QStringLiteral("2026-12-05 09:30:00"));
         QCOMPARE(r.vl, QStringLiteral("3.45"));
@@ -36,7 +36,9 @@ private slots:
         QCOMPARE(r.ErrorSn, QStringLiteral(" "));
         QCOMPARE(r.sta, qint16(0));
         // Outside a download the computer's clock stamps the reading.
-        QCOMPARE(MeasurementDecoder::GetDataFromMess(MessageSamples::workedExample(), false, computerClock).time,
+        QCOMPARE(MeasurementDecoder::GetDataFromMess(MessageSamples::workedExample(), false,
+                                                     computerClock)
+                     .time,
                  QStringLiteral("2026-12-06 10:11:12"));
     }
 
@@ -77,17 +79,20 @@ private slots:
         QCOMPARE(MeasurementDecoder::detector(10), QStringLiteral("VX31X"));
         QCOMPARE(MeasurementDecoder::detector(11), QStringLiteral(" 11"));
         const QList<std::pair<int, QString>> statuses = {
-            {0, "ok"}, {1, "LowBat"}, {3, "DetFail"}, {5, "OvrThrDose"}, {15, "OvrThrRate"},
-            {16, "OvrFlwRate"}, {40, "OvrFlwDose"}, {255, "OvrFlwDose"}};
+            {0, "ok"},          {1, "LowBat"},      {3, "DetFail"},     {5, "OvrThrDose"},
+            {15, "OvrThrRate"}, {16, "OvrFlwRate"}, {40, "OvrFlwDose"}, {255, "OvrFlwDose"}};
         for (const auto &[code, word] : statuses)
             QCOMPARE(MeasurementDecoder::status(static_cast<quint8>(code)), word);
     }
 
     void thresholdMarkFollowsStatusBits()
     {
-        for (const auto &[status, mark] : QList<std::pair<int, QString>>{{0, " "}, {1, " "}, {5, "*"}, {8, "*"}, {40, "*"}, {48, " "}}) {
-            const QByteArray message = MessageSamples::measurement(0x30, 0x39, 1, 5, static_cast<quint8>(status));
-            const MeasurementRecord r = MeasurementDecoder::GetDataFromMess(message, true, computerClock);
+        for (const auto &[status, mark] : QList<std::pair<int, QString>>{
+                 {0, " "}, {1, " "}, {5, "*"}, {8, "*"}, {40, "*"}, {48, " "}}) {
+            const QByteArray message =
+                MessageSamples::measurement(0x30, 0x39, 1, 5, static_cast<quint8>(status));
+            const MeasurementRecord r =
+                MeasurementDecoder::GetDataFromMess(message, true, computerClock);
             QCOMPARE(r.ErrorSn, mark);
             QCOMPARE(r.sta, qint16(status));
         }
@@ -103,11 +108,15 @@ private slots:
         QTest::newRow("hour 24") << withTime(12, 31, 20, 26, 24, 0) << "2027-01-01";
         QTest::newRow("minute 75") << withTime(12, 5, 20, 26, 9, 75) << "2026-12-05 10:15:00";
         QTest::newRow("day 40") << withTime(1, 40, 20, 26, 0, 0) << "2026-02-09";
-        QTest::newRow("midnight shows the date only") << withTime(12, 5, 20, 26, 0, 0) << "2026-12-05";
+        QTest::newRow("midnight shows the date only")
+            << withTime(12, 5, 20, 26, 0, 0) << "2026-12-05";
         QTest::newRow("year 0 cannot be held") << withTime(1, 1, 0, 0, 0, 0) << "1899-12-30";
-        QTest::newRow("year 25755 cannot be held") << withTime(12, 31, 255, 255, 255, 255) << "1899-12-30";
-        QTest::newRow("last year that can") << withTime(12, 31, 99, 99, 23, 59) << "9999-12-31 23:59:00";
-        QTest::newRow("rolled past the last year") << withTime(12, 31, 99, 99, 24, 0) << "1899-12-30";
+        QTest::newRow("year 25755 cannot be held")
+            << withTime(12, 31, 255, 255, 255, 255) << "1899-12-30";
+        QTest::newRow("last year that can")
+            << withTime(12, 31, 99, 99, 23, 59) << "9999-12-31 23:59:00";
+        QTest::newRow("rolled past the last year")
+            << withTime(12, 31, 99, 99, 24, 0) << "1899-12-30";
     }
 
     void meterTimeRollsOver()
@@ -119,7 +128,8 @@ private slots:
 
     void shortMessagesNeverReadOutOfBounds()
     {
-        const MeasurementRecord r = MeasurementDecoder::GetDataFromMess(QByteArray("\x01*"), true, computerClock);
+        const MeasurementRecord r =
+            MeasurementDecoder::GetDataFromMess(QByteArray("\x01*"), true, computerClock);
         QCOMPARE(r.vl, QStringLiteral("0.00"));
         QVERIFY(MeasurementDecoder::isEndOfData(QByteArray("\x01*")));
         QVERIFY(!MeasurementDecoder::isEndOfData(MessageSamples::workedExample()));

@@ -78,7 +78,8 @@ private slots:
 
     void aFourBeforeByte26IsData()
     {
-        QByteArray payload = QByteArrayLiteral("123456789\x04""1");
+        QByteArray payload = QByteArrayLiteral("123456789\x04"
+                                               "1");
         payload += QByteArray("\x00\x0c\x05\x14\x1a\x09\x1e\x30\x39\x01\x05\x00", 12);
         const QByteArray message = MessageFrame::build(1, payload);
         QCOMPARE(message[10], '\x04');
@@ -144,7 +145,8 @@ private slots:
         QCOMPARE(failures.size(), 1);
         QCOMPARE(failures[0].index, 25);
         QCOMPARE(failures[0].title, QStringLiteral("TESK : On Comm"));
-        QCOMPARE(failures[0].text(), QStringLiteral("Error #5\ndisplay failed\nAfter Line : 0i =  25"));
+        QCOMPARE(failures[0].text(),
+                 QStringLiteral("Error #5\ndisplay failed\nAfter Line : 0i =  25"));
     }
 
     // Random valid messages, concatenated and cut into random blocks, are each
@@ -174,7 +176,8 @@ private slots:
                 stream += message;
             }
             for (qsizetype at = 0; at < stream.size();) {
-                const qsizetype size = std::min<qsizetype>(random.bounded(1, 40), stream.size() - at);
+                const qsizetype size =
+                    std::min<qsizetype>(random.bounded(1, 40), stream.size() - at);
                 feed(stream.mid(at, size));
                 at += size;
             }
