@@ -1,4 +1,5 @@
 #include "frmLegend.h"
+#include "WindowPlacement.h"
 
 #include "SurveyLegend.h"
 
@@ -7,7 +8,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QScreen>
 #include <QVBoxLayout>
 
 frmLegend::frmLegend(SurveyLegend &legend, QWidget *parent) : QDialog(parent), m_legend(legend)
@@ -63,10 +63,7 @@ frmLegend::frmLegend(SurveyLegend &legend, QWidget *parent) : QDialog(parent), m
 void frmLegend::showEvent(QShowEvent *event)
 {
     QDialog::showEvent(event);
-    if (const QScreen *shown = screen()) {
-        const QRect area = shown->geometry();
-        move(area.x() + (area.width() - width()) / 2, area.y() + (area.height() - height()) / 2);
-    }
+    WindowPlacement::centreOnScreen(*this);
 }
 
 void frmLegend::confirm()

@@ -1,17 +1,16 @@
 #include "frmInterval.h"
+#include "WindowPlacement.h"
 
 #include "NumberText.h"
 #include "OnlineInterval.h"
 #include "UpDownControl.h"
 
-#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRegularExpressionValidator>
-#include <QScreen>
 #include <QShowEvent>
 #include <QSignalBlocker>
 #include <QVBoxLayout>
@@ -103,15 +102,7 @@ void frmInterval::showEvent(QShowEvent *event)
     // A window restored from the task bar keeps what the user typed.
     if (event->spontaneous())
         return;
-    const QScreen *shown = parentWidget() ? parentWidget()->screen() : nullptr;
-    if (!shown)
-        shown = QGuiApplication::primaryScreen();
-    if (shown) {
-        const QRect area = shown->availableGeometry();
-        const QSize outer = frameGeometry().size();
-        move(area.x() + (area.width() - outer.width()) / 2,
-             area.y() + (area.height() - outer.height()) / 2);
-    }
+    WindowPlacement::centreOnScreen(*this);
     edMinutes->setText(partText(m_interval.Minutes));
     edSeconds->setText(partText(m_interval.Seconds));
     // The seconds box starts with the focus, so the arrows and the keyboard

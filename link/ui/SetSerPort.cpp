@@ -1,4 +1,5 @@
 #include "SetSerPort.h"
+#include "WindowPlacement.h"
 
 #include "PortSelection.h"
 
@@ -6,12 +7,10 @@
 #include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
-#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QScreen>
 #include <QSerialPortInfo>
 #include <QShowEvent>
 #include <QVBoxLayout>
@@ -74,15 +73,7 @@ void SetSerPort::showEvent(QShowEvent *event)
     QDialog::showEvent(event);
     if (event->spontaneous())
         return;
-    const QScreen *shown = parentWidget() ? parentWidget()->screen() : nullptr;
-    if (!shown)
-        shown = QGuiApplication::primaryScreen();
-    if (shown) {
-        const QRect area = shown->availableGeometry();
-        const QSize outer = frameGeometry().size();
-        move(area.x() + (area.width() - outer.width()) / 2,
-             area.y() + (area.height() - outer.height()) / 2);
-    }
+    WindowPlacement::centreOnScreen(*this);
 
     m_selection.begin();
     QStringList present;
