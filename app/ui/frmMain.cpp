@@ -15,7 +15,6 @@
 #include "Clock.h"
 #include <QAction>
 #include <QCloseEvent>
-#include <QFontDatabase>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -30,6 +29,8 @@
 #include <QTableView>
 #include <QToolBar>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace {
 
@@ -244,6 +245,10 @@ QWidget *frmMain::buildReadingPanel()
     big.setBold(true);
     m_value->setFont(big);
     m_value->setToolTip(tr("Latest reading; click to mute the alarm"));
+    // Until the first reading the display says so, on a neutral ground.
+    m_value->setText(QStringLiteral("\u2014"));
+    m_value->setStyleSheet(QStringLiteral(
+        "background-color: #e4e4e4; color: #555; border-radius: 8px; padding: 6px;"));
     m_value->setCursor(Qt::PointingHandCursor);
     m_value->installEventFilter(this);
     layout->addWidget(m_value, 0, 0, 1, 4);
@@ -261,6 +266,7 @@ QWidget *frmMain::buildReadingPanel()
     timeFont.setPointSizeF(timeFont.pointSizeF() * 1.4);
     time->setFont(timeFont);
     time->setAlignment(Qt::AlignCenter);
+    time->setText(tr("No reading yet"));
     layout->addWidget(time, 1, 0, 1, 4);
 
     const std::pair<const char *, const char *> fields[] = {{"edCount", "Records:"},
@@ -301,8 +307,14 @@ void frmMain::buildGrid()
     m_grid->verticalHeader()->setVisible(false);
     m_grid->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    m_grid->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
-    const double pixelsPerTwip = logicalDpiX() / 1440.0;
+    m_grid->setWordWrap(false);
+    // Padded cells end in blanks: clip them rather than elide the text.
+    m_grid->setTextElideMode(Qt::ElideNone);
+    m_grid->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
+    // Twips to pixels, widened where the screen font is wider than the
+    // 8-point font the widths were laid out for, so the texts still fit.
+    const double fontScale = std::max(1.0, fontMetrics().averageCharWidth() / 5.5);
+    const double pixelsPerTwip = logicalDpiX() / 1440.0 * fontScale;
     for (int column = 0; column < RecordGridModel::ColumnCount; ++column) {
         m_grid->setColumnWidth(
             column,
