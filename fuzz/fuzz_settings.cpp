@@ -2,6 +2,7 @@
 // changes exactly the one key it names.
 #include "ProfileFile.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 
@@ -10,7 +11,10 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    static QTemporaryDir dir;
+    // In memory where there is such a place: every write of the settings is synced to disk.
+    static QTemporaryDir dir(QDir(QStringLiteral("/dev/shm")).exists()
+                                 ? QStringLiteral("/dev/shm/tesk-fuzz-XXXXXX")
+                                 : QDir::tempPath() + QStringLiteral("/tesk-fuzz-XXXXXX"));
     const QString path = dir.filePath(QStringLiteral("Tesk.ini"));
     {
         QFile file(path);

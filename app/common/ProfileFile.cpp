@@ -9,6 +9,8 @@
 #include <QSaveFile>
 #include <QStringDecoder>
 
+#include <algorithm>
+
 namespace {
 
 const QString SectionName = QStringLiteral("COMMON");
@@ -30,7 +32,7 @@ IniText readIni(const QString &path)
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return ini;
-    QByteArray bytes = file.read(MaximumFileSize);
+    QByteArray bytes = file.read(std::min(file.size(), MaximumFileSize));
     if (bytes.startsWith("\xEF\xBB\xBF")) {
         ini.byteOrderMark = true;
         bytes.remove(0, 3);
