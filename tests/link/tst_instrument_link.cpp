@@ -89,20 +89,6 @@ private slots:
         QVERIFY(!link->Timer2.isActive());
     }
 
-    void closedPortSendsNothing()
-    {
-        link->setPortOpen(false);
-        link->Test();
-        link->SendCommand(CommandFrame::GetCalibration, false, true);
-        QCOMPARE(written->size(), 0);
-        QVERIFY(!link->Timer2.isActive());
-        // Frames that carry data are still traced, as the window shows what was meant.
-        trace.setShown(true);
-        link->sendFrame(CommandFrame::onlineStop());
-        QCOMPARE(written->size(), 0);
-        QCOMPARE(trace.lines().size(), 1);
-    }
-
     void badMessageDropsTheRestOfItsBlock()
     {
         link->processInput(badChecksum() + MessageSamples::workedExample());
@@ -149,14 +135,6 @@ private slots:
         link->processInput(MessageSamples::workedExample());
         QVERIFY(link->Connected);
         QVERIFY(!link->Timer1.isActive());
-    }
-
-    void neverConnectedStaysQuiet()
-    {
-        for (int i = 0; i < 6; ++i)
-            link->replyTimeout();
-        QVERIFY(!listener.events.contains(QStringLiteral("not responding")));
-        QCOMPARE(listener.events.count(QStringLiteral("lost")), 3);
     }
 
     void downloadRetriesThenStops()

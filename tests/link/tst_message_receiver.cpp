@@ -117,18 +117,6 @@ private slots:
         QCOMPARE(handed[2].result, qint16(MessageReceiver::Measurement));
     }
 
-    void checkResults()
-    {
-        const QByteArray message = MessageSamples::workedExample();
-        std::copy(message.begin(), message.end(), receiver.RxBuffer.begin());
-        receiver.MesPoint = 19;
-        QCOMPARE(receiver.check(), qint16(MessageReceiver::TooShort));
-        receiver.MesPoint = 26;
-        QCOMPARE(receiver.check(), qint16(MessageReceiver::Measurement));
-        receiver.RxBuffer[3] = '0';
-        QCOMPARE(receiver.check(), qint16(MessageReceiver::BadChecksum));
-    }
-
     void failureWhileHandlingGoesOnWithTheNextByte()
     {
         QList<UnexpectedFailure> failures;
