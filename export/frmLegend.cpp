@@ -1,4 +1,5 @@
 #include "frmLegend.h"
+#include "FormRows.h"
 #include "WindowPlacement.h"
 
 #include "SurveyLegend.h"
@@ -17,13 +18,8 @@ frmLegend::frmLegend(SurveyLegend &legend, QWidget *parent) : QDialog(parent), m
 
     auto *form = new QFormLayout;
     auto addRow = [&](const QString &labelName, const QString &caption, const QString &boxName) {
-        auto *label = new QLabel(caption, this);
-        label->setObjectName(labelName);
-        auto *box = new QLineEdit(this);
-        box->setObjectName(boxName);
-        box->setMinimumWidth(220);
-        label->setBuddy(box);
-        form->addRow(label, box);
+        QLineEdit *box = FormRows::addTextBox(*form, *this, labelName, caption, boxName);
+        box->setMinimumWidth(box->fontMetrics().horizontalAdvance(QStringLiteral("M")) * 16);
         return box;
     };
     edDepartment = addRow(QStringLiteral("lblDepartment"), SurveyLegend::DepartmentCaption,

@@ -1,4 +1,5 @@
 #include "frmCalibration.h"
+#include "FormRows.h"
 
 #include "CalibrationRecord.h"
 
@@ -17,15 +18,10 @@ frmCalibration::frmCalibration(QWidget *parent) : QDialog(parent)
 
     auto *form = new QFormLayout;
     auto addRow = [&](const QString &labelName, const QString &caption, const QString &boxName) {
-        auto *label = new QLabel(caption, this);
-        label->setObjectName(labelName);
-        auto *box = new QLineEdit(this);
-        box->setObjectName(boxName);
+        QLineEdit *box = FormRows::addTextBox(*form, *this, labelName, caption, boxName);
         // The record is the meter's: it can be copied from here, not changed.
         box->setReadOnly(true);
         box->setMinimumWidth(box->fontMetrics().horizontalAdvance(QStringLiteral("M")) * 14);
-        label->setBuddy(box);
-        form->addRow(label, box);
         return box;
     };
     edMeter = addRow(QStringLiteral("lblMeter"), QStringLiteral("Instrument  Number:"),
