@@ -10,4 +10,8 @@ tesk_install_packages "${TESK_BUILD_PACKAGES[@]}"
 
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTESK_BENCH=OFF
 cmake --build build -j"$(nproc)" --target tesk tesk-meter-sim
+if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ] && [ -z "${QT_QPA_PLATFORM:-}" ]; then
+    echo "No desktop display was found: run this from a desktop session (or under xvfb-run)." >&2
+    exit 1
+fi
 exec build/bin/tesk --simulate "$@"
