@@ -13,9 +13,25 @@
 
 #ifdef Q_OS_UNIX
 #include <sys/stat.h>
+#include <unistd.h>
+#elif defined(Q_OS_WIN)
+#include <io.h>
 #endif
 
 namespace {
+
+// Puts what was written on the disk itself, so a power cut right after
+// loses nothing that was shown.
+bool syncToDisk(QFileDevice &file)
+{
+#ifdef Q_OS_UNIX
+    return ::fdatasync(file.handle()) == 0;
+#elif defined(Q_OS_WIN)
+    return ::_commit(file.handle()) == 0;
+#else
+    return file.flush();
+#endif
+}
 
 const QStringList LegendCaptions = {
     QStringLiteral("Department:"), QStringLiteral("Date:"), QStringLiteral("Instrument Type:"),
@@ -141,7 +157,7 @@ bool WorkingListFile::startFile(const QStringList &headerLines, QString &reason)
     for (const QString &line : headerLines)
         bytes += quoted(line);
     if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate) || out.write(bytes) != bytes.size() ||
-        !out.flush()) {
+        !out.flush() || !syncToDisk(out)) {
         reason = out.errorString();
         return false;
     }
@@ -222,10 +238,10 @@ bool WorkingListFile::appendRecord(const QString &recordLine)
     }
     const QByteArray bytes = quoted(recordLine);
     const qint64 sizeBefore = m_file.size();
-    if (m_file.write(bytes) != bytes.size()) {
+    if (m_file.write(bytes) != bytes.size() || !syncToDisk(m_file)) {
         reason = m_file.error() != QFileDevice::NoError
                      ? m_file.errorString()
-                     : tr("Only a part of the record could be written.");
+                     : tr("The record could not be written in full to the disk.");
         // A part of the line would run into the next record and spoil both.
         m_file.resize(sizeBefore);
         m_file.close();

@@ -11,8 +11,8 @@
 // The working list file: six header lines, then one record line per reading,
 // oldest first. Every line is one quoted item in Latin-1 ending in CR LF. The
 // file is held open for appending on one channel; each appended reading is
-// handed to the operating system before the append returns, so it survives
-// the program being killed right after.
+// on the disk before the append returns, so it survives the program being
+// killed, or the power failing, right after.
 //
 // The counters and the graph arrays follow the file: TotalRecords is the
 // number of record lines, LastRecIndex the array index of the last record
@@ -59,7 +59,7 @@ public:
     bool removeFile();
     bool isOpen() const { return m_file.isOpen(); }
 
-    // Writes one record line and hands it to the operating system. On success
+    // Writes one record line and syncs it to the disk. On success
     // TotalRecords and LastRecIndex grow by one. A failed line is not in the
     // file: the counters stay, writeFailed tells the first failure of a run
     // of them, and each later append tries again, reopening as needed. A file
