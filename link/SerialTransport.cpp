@@ -39,8 +39,12 @@ void SerialTransport::close()
 
 void SerialTransport::write(const QByteArray &bytes)
 {
-    if (m_port.isOpen())
-        m_port.write(bytes);
+    if (!m_port.isOpen())
+        return;
+    m_port.write(bytes);
+    // Out now, without waiting for the event loop: the meter's reply should
+    // not wait behind the work that follows a command.
+    m_port.flush();
 }
 
 void SerialTransport::discardInput()

@@ -329,6 +329,10 @@ void MainController::PutDataInList(const QByteArray &message)
     }
     const MeasurementRecord r =
         MeasurementDecoder::GetDataFromMess(message, m_link.Downloading, m_clock.now());
+    // The next record is asked for at once, so the line carries it while this
+    // one is stored and shown.
+    if (m_link.Downloading)
+        m_link.SendCommand(CommandFrame::NextRecord, true, false);
     // The record is in the file before anything shows it, so a reading the
     // user has seen survives a crash or power cut right after.
     m_list.appendRecord(RecordLine::format(r));
@@ -345,8 +349,6 @@ void MainController::PutDataInList(const QByteArray &message)
     m_controls.setText(QStringLiteral("edProgress"),
                        QStringLiteral(" ") + SpinnerChars.at(m_spinnerStep % SpinnerChars.size()));
     ++m_spinnerStep;
-    if (m_link.Downloading)
-        m_link.SendCommand(CommandFrame::NextRecord, true, false);
 }
 
 void MainController::endOfData()
