@@ -25,9 +25,7 @@ frmAbout::frmAbout(const SystemInfoLauncher &launcher, const QString &programFol
 {
     setObjectName(QStringLiteral("frmAbout"));
     setWindowTitle(QStringLiteral("About ") + ProgramTitle);
-    m_showMessage = [this](QMessageBox::Icon icon, const QString &title, const QString &text) {
-        QMessageBox(icon, title, text, QMessageBox::Ok, this).exec();
-    };
+    m_showMessage = messageBoxHook(this);
 
     auto makeLabel = [this](const QString &name, const QString &text) {
         auto *label = new QLabel(text, this);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "MessageHook.h"
+
 #include <QDialog>
 #include <QMessageBox>
 
@@ -18,10 +20,6 @@ class frmAbout : public QDialog
     Q_OBJECT
 
 public:
-    // Shows a message box; tests replace it to answer the box themselves.
-    using MessageHook =
-        std::function<void(QMessageBox::Icon icon, const QString &title, const QString &text)>;
-
     static const QString ProgramTitle;
     // "Version " and the program's major, minor and patch numbers.
     static QString versionText();

@@ -20,9 +20,7 @@ SetSerPort::SetSerPort(PortSelection &selection, QWidget *parent)
 {
     setObjectName(QStringLiteral("SetSerPort"));
     setWindowTitle(QStringLiteral("Set Port"));
-    m_showMessage = [this](QMessageBox::Icon icon, const QString &title, const QString &text) {
-        QMessageBox(icon, title, text, QMessageBox::Ok, this).exec();
-    };
+    m_showMessage = messageBoxHook(this);
 
     fraPort = new QGroupBox(QStringLiteral("Communication Port"), this);
     fraPort->setObjectName(QStringLiteral("fraPort"));

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "MessageHook.h"
+
 #include <QDialog>
 #include <QMessageBox>
 
@@ -21,10 +23,6 @@ class SetSerPort : public QDialog
     Q_OBJECT
 
 public:
-    // Shows a message box; tests replace it to answer the box themselves.
-    using MessageHook =
-        std::function<void(QMessageBox::Icon icon, const QString &title, const QString &text)>;
-
     explicit SetSerPort(PortSelection &selection, QWidget *parent = nullptr);
 
     void setMessageHook(MessageHook hook) { m_showMessage = std::move(hook); }

@@ -25,9 +25,7 @@ frmDebug::frmDebug(TraceLog &log, QString programFolder, Clock clock, QWidget *p
     setObjectName(QStringLiteral("frmDebug"));
     setWindowTitle(QStringLiteral("Debug"));
     setModal(false);
-    m_showMessage = [this](QMessageBox::Icon icon, const QString &title, const QString &text) {
-        QMessageBox(icon, title, text, QMessageBox::Ok, this).exec();
-    };
+    m_showMessage = messageBoxHook(this);
 
     List1 = new QListWidget(this);
     List1->setObjectName(QStringLiteral("List1"));

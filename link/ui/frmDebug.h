@@ -1,5 +1,7 @@
 #pragma once
 
+#include "MessageHook.h"
+
 #include <QDateTime>
 #include <QDialog>
 #include <QMessageBox>
@@ -22,9 +24,6 @@ class frmDebug : public QDialog
 
 public:
     using Clock = std::function<QDateTime()>;
-    // Shows a message box; tests replace it to answer the box themselves.
-    using MessageHook =
-        std::function<void(QMessageBox::Icon icon, const QString &title, const QString &text)>;
 
     static const QString TraceFileName;
 
