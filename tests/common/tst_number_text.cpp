@@ -16,18 +16,13 @@ private slots:
         QTest::addColumn<double>("value");
         QTest::newRow("display text of a fraction") << " .2" << 0.2;
         QTest::newRow("number then letters") << "12abc" << 12.0;
-        QTest::newRow("letters alone") << "abc" << 0.0;
         QTest::newRow("empty") << "" << 0.0;
         QTest::newRow("blanks tabs and line feeds anywhere") << " 1\t2\n3 .5" << 123.5;
         QTest::newRow("sign and exponent") << "-1.5E2x" << -150.0;
         QTest::newRow("D exponent") << "2D-1" << 0.2;
         QTest::newRow("exponent without digits is not read") << "3e" << 3.0;
-        QTest::newRow("comma ends the number") << "1,5" << 1.0;
         QTest::newRow("second point ends it") << "1.2.3" << 1.2;
         QTest::newRow("hexadecimal") << "&HFF" << 255.0;
-        QTest::newRow("octal") << "&O17" << 15.0;
-        QTest::newRow("lone sign") << "-" << 0.0;
-        QTest::newRow("point alone") << "." << 0.0;
         QTest::newRow("overflow") << "1e999" << std::numeric_limits<double>::max();
         QTest::newRow("underflow") << "1e-999" << 0.0;
         QTest::newRow("not a digit outside ASCII") << QString::fromUtf8("\xd9\xa3") << 0.0;
@@ -44,9 +39,7 @@ private slots:
     {
         QTest::addColumn<double>("value");
         QTest::addColumn<QString>("text");
-        QTest::newRow("one") << 1.0 << " 1";
         QTest::newRow("fraction") << 0.2 << " .2";
-        QTest::newRow("negative") << -3.0 << "-3";
         QTest::newRow("negative fraction") << -0.5 << "-.5";
         QTest::newRow("zero") << 0.0 << " 0";
         QTest::newRow("fifteen digits") << 123456789012345.0 << " 123456789012345";
@@ -54,7 +47,6 @@ private slots:
         QTest::newRow("large") << 1e16 << " 1E+16";
         QTest::newRow("small") << 0.00001 << " 1E-05";
         QTest::newRow("ten thousandth") << 0.0001 << " .0001";
-        QTest::newRow("mixed") << 1234.5 << " 1234.5";
     }
 
     void displayText()
@@ -65,46 +57,26 @@ private slots:
         QCOMPARE(NumberText::leadingNumber(text), value);
     }
 
-    void patterns()
+    void fixedTextsRoundHalfUpAndNeverShowANegativeZero()
     {
-        QCOMPARE(NumberText::fixedTwoDecimals(3.45), QStringLiteral("3.45"));
-        QCOMPARE(NumberText::fixedTwoDecimals(2340), QStringLiteral("2340.00"));
-        QCOMPARE(NumberText::fixedTwoDecimals(0), QStringLiteral("0.00"));
-        QCOMPARE(NumberText::fixedTwoDecimals(0.345), QStringLiteral("0.35"));
         QCOMPARE(NumberText::fixedTwoDecimals(99.995), QStringLiteral("100.00"));
-        QCOMPARE(NumberText::fixedTwoDecimals(0.004), QStringLiteral("0.00"));
         QCOMPARE(NumberText::fixedTwoDecimals(-0.004), QStringLiteral("0.00"));
         QCOMPARE(NumberText::fixedTwoDecimals(-1.5), QStringLiteral("-1.50"));
-        QCOMPARE(NumberText::fixedTwoDecimals(99e-9), QStringLiteral("0.00"));
-        QCOMPARE(NumberText::atLeastTwoDigits(5), QStringLiteral("05"));
-        QCOMPARE(NumberText::atLeastTwoDigits(0), QStringLiteral("00"));
-        QCOMPARE(NumberText::atLeastTwoDigits(120), QStringLiteral("120"));
         QCOMPARE(NumberText::atLeastTwoDigits(2.5), QStringLiteral("03"));
-        QCOMPARE(NumberText::atLeastTwoDigits(-5), QStringLiteral("-05"));
-        QCOMPARE(NumberText::plain(0.2), QStringLiteral("0.2"));
-        QCOMPARE(NumberText::plain(5), QStringLiteral("5"));
     }
 
-    void roundToInt16()
+    void roundToInt16RoundsHalfToEvenAndClampsOverflow()
     {
         QCOMPARE(NumberText::roundToInt16(2.5), qint16(2));
         QCOMPARE(NumberText::roundToInt16(3.5), qint16(4));
-        QCOMPARE(NumberText::roundToInt16(-2.5), qint16(-2));
-        QCOMPARE(NumberText::roundToInt16(2.51), qint16(3));
         QCOMPARE(NumberText::roundToInt16(40000), qint16(32767));
         QCOMPARE(NumberText::roundToInt16(-1e300), qint16(-32768));
         QCOMPARE(NumberText::roundToInt16(std::numeric_limits<double>::quiet_NaN()), qint16(0));
     }
 
-    void commonTextHelpers()
+    void settingTextEndsAtTheFirstNull()
     {
-        using namespace TeskCommonPart;
-        QCOMPARE(PadField(QStringLiteral("mR"), 8), QStringLiteral("mR       "));
-        QCOMPARE(PadField(QStringLiteral("12345678"), 8), QStringLiteral("12345678 "));
-        QCOMPARE(PadField(QStringLiteral("123456789"), 8), QStringLiteral("123456789"));
-        QCOMPARE(PadField(QString(), 2), QStringLiteral("   "));
-        QCOMPARE(TrimAtNull(QStringLiteral("ab\0cd")), QStringLiteral("ab"));
-        QCOMPARE(TrimAtNull(QStringLiteral("abc")), QStringLiteral("abc"));
+        QCOMPARE(TeskCommonPart::TrimAtNull(QStringLiteral("ab\0cd")), QStringLiteral("ab"));
     }
 };
 

@@ -1,13 +1,20 @@
 #include "CommandFrame.h"
 #include "MessageFrame.h"
-#include "MeterSimulator.h"
+#include "MeterServer.h"
 
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QProcess>
+#include <QSerialPort>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <cmath>
 
 namespace {
+
+constexpr int Patience = 10000; // ms; generous for a loaded machine
 
 quint8 at(const QByteArray &bytes, int index)
 {
@@ -32,6 +39,12 @@ bool checksumHolds(const QByteArray &message)
     return at(message, static_cast<int>(message.size()) - 2) == MessageFrame::checksumOf(payload);
 }
 
+bool isValidReading(const QByteArray &message)
+{
+    return message.size() == MeterSimulator::MeasurementLength &&
+           message.back() == MessageFrame::Terminator && checksumHolds(message);
+}
+
 // What the simulator writes in answer to one command, one entry per write.
 QList<QByteArray> answer(MeterSimulator &meter, quint8 code)
 {
@@ -43,6 +56,34 @@ QList<QByteArray> answer(MeterSimulator &meter, quint8 code)
     return written;
 }
 
+// The program's end of the line: a serial port at 9600 8N1 that keeps what it reads
+// and, like the program must, closes itself when the line fails.
+class ProgramPort : public QObject
+{
+public:
+    explicit ProgramPort(const QString &path) : port(path)
+    {
+        port.setBaudRate(QSerialPort::Baud9600);
+        connect(&port, &QSerialPort::readyRead, this, [this] { received += port.readAll(); });
+        connect(&port, &QSerialPort::errorOccurred, this, [this](QSerialPort::SerialPortError e) {
+            if (e == QSerialPort::ReadError || e == QSerialPort::ResourceError)
+                port.close();
+        });
+    }
+    bool open() { return port.open(QIODevice::ReadWrite); }
+    // Sends a command and waits for one whole message in answer.
+    QByteArray ask(quint8 code)
+    {
+        received.clear();
+        port.write(CommandFrame::plain(code));
+        const bool whole = QTest::qWaitFor([this] { return received.size() >= 26; }, Patience);
+        return whole ? received : QByteArray();
+    }
+
+    QSerialPort port;
+    QByteArray received;
+};
+
 } // namespace
 
 class MeterSimulatorTest : public QObject
@@ -50,74 +91,44 @@ class MeterSimulatorTest : public QObject
     Q_OBJECT
 
 private slots:
-    void valueCodesRoundTripWithThreeSignificantDigits_data()
+    void valueCodesKeepThreeSignificantDigitsAndClampWhatTheMeterCannotShow()
     {
-        QTest::addColumn<double>("value");
-        QTest::addColumn<double>("decoded");
-        QTest::newRow("zero") << 0.0 << 0.0;
-        QTest::newRow("rounded") << 1.23456 << 1.23;
-        QTest::newRow("rounds up a decade") << 999.7 << 1000.0;
-        QTest::newRow("smallest") << 1e-9 << 1e-9;
-        QTest::newRow("too small") << 1e-12 << 0.0;
-        QTest::newRow("too large clamped") << 5e15 << 999e9;
-        QTest::newRow("negative clamped") << -2.0 << 0.0;
-        QTest::newRow("nan") << qQNaN() << 0.0;
-    }
-
-    void valueCodesRoundTripWithThreeSignificantDigits()
-    {
-        QFETCH(double, value);
-        QFETCH(double, decoded);
-        const quint16 code = MeterSimulator::valueCode(value);
-        QVERIFY2(code >= 10000, "the program reads five digits only from codes of 10000 up");
-        QVERIFY(qAbs(decodeValue(code) - decoded) <= decoded * 1e-12);
-        for (double v = 1.7e-6; v < 900e9; v *= 1.37)
-            QVERIFY2(qAbs(decodeValue(MeterSimulator::valueCode(v)) - v) <= v * 0.005,
+        for (double v = 1.7e-6; v < 900e9; v *= 1.37) {
+            const quint16 code = MeterSimulator::valueCode(v);
+            // The program reads five digits only from codes of 10000 up.
+            QVERIFY2(code >= 10000 && qAbs(decodeValue(code) - v) <= v * 0.005,
                      qPrintable(QString::number(v)));
+        }
+        QCOMPARE(decodeValue(MeterSimulator::valueCode(999.7)), 1000.0);
+        QCOMPARE(decodeValue(MeterSimulator::valueCode(5e15)), 999e9);
+        for (const double nothing : {0.0, -2.0, 1e-12, qQNaN()})
+            QCOMPARE(decodeValue(MeterSimulator::valueCode(nothing)), 0.0);
     }
 
-    // Splitting belongs to MeterServer and is checked over the line.
-    void faultsCorruptDropSilenceAndCloseAsAsked()
+    // Corrupted records, the unplug after a count and the silent meter are driven through
+    // the whole program in tests/app; splitting belongs to MeterServer, tried over the line.
+    void aDroppedRequestIsNeverAnsweredAndTheNextGetsItsReading()
     {
         MeterOptions options;
         options.records = 5;
-        options.corruptEvery = 2;
-        options.dropEvery = 3;
-        options.closeAfter = 3;
+        options.dropEvery = 2;
         MeterSimulator meter(options);
-        QSignalSpy unplug(&meter, &MeterSimulator::unplugRequested);
-        // The second message is corrupted, the third request dropped: a dropped request
-        // never reached the meter, so the next one gets its reading.
         const QByteArray first = answer(meter, CommandFrame::GetStoredData).value(0);
-        const QByteArray second = answer(meter, CommandFrame::NextRecord).value(0);
         QVERIFY(answer(meter, CommandFrame::NextRecord).isEmpty());
-        QCOMPARE(unplug.size(), 0);
-        const QByteArray third = answer(meter, CommandFrame::NextRecord).value(0);
-        QVERIFY(checksumHolds(first));
-        QVERIFY(!checksumHolds(second));
-        QCOMPARE(second.back(), MessageFrame::Terminator);
-        QVERIFY(checksumHolds(third));
-        QCOMPARE(at(third, 18), (at(second, 18) + 1) % 60);
-        // The unplug is asked for once, after the third stored reading.
-        QCOMPARE(unplug.size(), 1);
-        for (int i = 0; i < 3; ++i)
-            answer(meter, CommandFrame::NextRecord);
-        QCOMPARE(unplug.size(), 1);
+        const QByteArray second = answer(meter, CommandFrame::NextRecord).value(0);
+        QVERIFY(checksumHolds(first) && checksumHolds(second));
+        QCOMPARE(at(second, 18), (at(first, 18) + 1) % 60);
+    }
 
-        meter.setSilent(true);
-        QSignalSpy commands(&meter, &MeterSimulator::commandReceived);
-        QVERIFY(answer(meter, CommandFrame::Test).isEmpty());
-        QCOMPARE(commands.size(), 1);
-        meter.setSilent(false);
-        QVERIFY(!answer(meter, CommandFrame::Test).isEmpty());
-
-        // Noise follows every message as a bad message of its own: at least 26 bytes,
-        // ending in its only terminator, with a checksum that fails.
+    // Noise follows every message as a bad message of its own: 26 bytes, ending in its
+    // only terminator, with a checksum that fails.
+    void noiseIsABadMessageOfItsOwnAfterEveryMessage()
+    {
         MeterOptions noisy;
         noisy.noise = 3;
-        MeterSimulator noisyMeter(noisy);
+        MeterSimulator meter(noisy);
         for (int i = 0; i < 200; ++i) {
-            const QList<QByteArray> written = answer(noisyMeter, CommandFrame::Test);
+            const QList<QByteArray> written = answer(meter, CommandFrame::Test);
             QCOMPARE(written.size(), 2);
             QVERIFY(checksumHolds(written[0]));
             QCOMPARE(written[1].size(), 26);
@@ -140,6 +151,69 @@ private slots:
             checksumWouldBeFour |= MessageFrame::checksumOf(message.mid(1, 32) + ' ') == 4;
         }
         QVERIFY(checksumWouldBeFour);
+    }
+
+    void theSimulatorProcessAnswersATestAndADownload()
+    {
+        QTemporaryDir dir;
+        const QString link = dir.filePath(QStringLiteral("meter"));
+        QProcess meter;
+        meter.start(
+            QStringLiteral(TESK_METER_SIM_PATH),
+            {QStringLiteral("--link"), link, QStringLiteral("--records"), QStringLiteral("3")});
+        QVERIFY(meter.waitForStarted(Patience));
+        // The meter announces its device and link once the line is open.
+        QTRY_VERIFY_WITH_TIMEOUT(meter.canReadLine(), Patience);
+        QCOMPARE(QString::fromLocal8Bit(meter.readLine()).trimmed().section(u' ', 1), link);
+
+        ProgramPort program(link);
+        QVERIFY2(program.open(), qPrintable(program.port.errorString()));
+        const QByteArray reply = program.ask(CommandFrame::Test);
+        QVERIFY2(isValidReading(reply), reply.toHex(' ').constData());
+        QVERIFY(reply[1] != '*');
+
+        // A download: 4, then 5 after each reading until the end-of-data mark.
+        QList<QByteArray> messages{program.ask(CommandFrame::GetStoredData)};
+        while (messages.back().mid(1, 1) != "*" && messages.size() <= 10)
+            messages.append(program.ask(CommandFrame::NextRecord));
+        QCOMPARE(messages.size(), 3 + 1);
+        for (const QByteArray &message : messages)
+            QVERIFY2(isValidReading(message), message.toHex(' ').constData());
+
+        meter.terminate();
+        QVERIFY(meter.waitForFinished(Patience));
+        QCOMPARE(meter.exitCode(), 0);
+        QVERIFY2(!QFileInfo(link).isSymLink(), "the link goes with the meter");
+    }
+
+    void splitRepliesTakeTheirLineTimeAndUnplugReplugKeepsTheLink()
+    {
+        QTemporaryDir dir;
+        MeterOptions options;
+        options.link = dir.filePath(QStringLiteral("meter"));
+        options.split = 3;
+        options.pace = true;
+        MeterServer meter(options);
+        QVERIFY2(meter.start(), qPrintable(meter.errorString()));
+        ProgramPort program(options.link);
+        QVERIFY(program.open());
+        QElapsedTimer clock;
+        clock.start();
+        QVERIFY(isValidReading(program.ask(CommandFrame::Test)));
+        // 36 bytes on the line at about 1.04 ms each and two gaps between the pieces,
+        // less a little for the rounding of timers.
+        const qint64 least =
+            36 * MeterServer::ByteTimeNs / 1000000 + 2 * MeterServer::SplitGapMs - 5;
+        QVERIFY2(clock.elapsed() >= least, qPrintable(QString::number(clock.elapsed())));
+
+        meter.unplug();
+        QTRY_VERIFY_WITH_TIMEOUT(!program.port.isOpen(), Patience);
+        QVERIFY(!QFileInfo(options.link).isSymLink());
+        QVERIFY(!program.open());
+
+        QVERIFY(meter.replug());
+        QVERIFY2(program.open(), qPrintable(program.port.errorString()));
+        QVERIFY(isValidReading(program.ask(CommandFrame::Test)));
     }
 };
 
