@@ -1,4 +1,5 @@
 #include "CommandFrame.h"
+#include "MeasurementDecoder.h"
 #include "MessageFrame.h"
 #include "MeterServer.h"
 
@@ -10,8 +11,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <cmath>
-
 namespace {
 
 constexpr int Patience = 10000; // ms; generous for a loaded machine
@@ -19,18 +18,6 @@ constexpr int Patience = 10000; // ms; generous for a loaded machine
 quint8 at(const QByteArray &bytes, int index)
 {
     return static_cast<quint8>(bytes[index]);
-}
-
-// The program's reading of a value code: the last five characters of its number text
-// (a blank before it) give d1, e and m; m x 10^e when d1 is 5, else m x 10^-e.
-double decodeValue(quint16 code)
-{
-    const QString t = (u' ' + QString::number(code)).right(5).rightJustified(5, u' ');
-    const auto digit = [&t](int i) {
-        return t[i].isDigit() ? t[i].digitValue() : 0;
-    };
-    const int m = digit(2) * 100 + digit(3) * 10 + digit(4);
-    return digit(0) == 5 ? m * std::pow(10.0, digit(1)) : m * std::pow(10.0, -digit(1));
 }
 
 bool checksumHolds(const QByteArray &message)
@@ -96,13 +83,13 @@ private slots:
         for (double v = 1.7e-6; v < 900e9; v *= 1.37) {
             const quint16 code = MeterSimulator::valueCode(v);
             // The program reads five digits only from codes of 10000 up.
-            QVERIFY2(code >= 10000 && qAbs(decodeValue(code) - v) <= v * 0.005,
+            QVERIFY2(code >= 10000 && qAbs(MeasurementDecoder::value(code) - v) <= v * 0.005,
                      qPrintable(QString::number(v)));
         }
-        QCOMPARE(decodeValue(MeterSimulator::valueCode(999.7)), 1000.0);
-        QCOMPARE(decodeValue(MeterSimulator::valueCode(5e15)), 999e9);
+        QCOMPARE(MeasurementDecoder::value(MeterSimulator::valueCode(999.7)), 1000.0);
+        QCOMPARE(MeasurementDecoder::value(MeterSimulator::valueCode(5e15)), 999e9);
         for (const double nothing : {0.0, -2.0, 1e-12, qQNaN()})
-            QCOMPARE(decodeValue(MeterSimulator::valueCode(nothing)), 0.0);
+            QCOMPARE(MeasurementDecoder::value(MeterSimulator::valueCode(nothing)), 0.0);
     }
 
     // Corrupted records, the unplug after a count and the silent meter are driven through
