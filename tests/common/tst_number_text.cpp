@@ -10,7 +10,7 @@ class NumberTextTest : public QObject
     Q_OBJECT
 
 private slots:
-    void leadingNumber_data()
+    void leadingNumberIsReadFromTheStartOfTheText_data()
     {
         QTest::addColumn<QString>("text");
         QTest::addColumn<double>("value");
@@ -26,14 +26,14 @@ private slots:
         QTest::newRow("not a digit outside ASCII") << QString::fromUtf8("\xd9\xa3") << 0.0;
     }
 
-    void leadingNumber()
+    void leadingNumberIsReadFromTheStartOfTheText()
     {
         QFETCH(QString, text);
         QFETCH(double, value);
         QCOMPARE(NumberText::leadingNumber(text), value);
     }
 
-    void displayText_data()
+    void displayTextReadsBackAsTheSameNumber_data()
     {
         QTest::addColumn<double>("value");
         QTest::addColumn<QString>("text");
@@ -47,7 +47,7 @@ private slots:
         QTest::newRow("ten thousandth") << 0.0001 << " .0001";
     }
 
-    void displayText()
+    void displayTextReadsBackAsTheSameNumber()
     {
         QFETCH(double, value);
         QFETCH(QString, text);

@@ -39,7 +39,7 @@ private slots:
         QCOMPARE(r.status, QStringLiteral("ok"));
     }
 
-    void valueCodes_data()
+    void valueCodeIsReadAsTheMeterShowsIt_data()
     {
         QTest::addColumn<int>("code");
         QTest::addColumn<QString>("vl");
@@ -52,7 +52,7 @@ private slots:
         QTest::newRow("13345 rounds half up") << 13345 << "0.35";
     }
 
-    void valueCodes()
+    void valueCodeIsReadAsTheMeterShowsIt()
     {
         QFETCH(int, code);
         QFETCH(QString, vl);
@@ -71,7 +71,7 @@ private slots:
         }
     }
 
-    void meterTimeRollsOver_data()
+    void meterTimeOutOfRangeRollsOverOrFallsToDayZero_data()
     {
         QTest::addColumn<QByteArray>("message");
         QTest::addColumn<QString>("time");
@@ -89,7 +89,7 @@ private slots:
             << withTime(12, 31, 99, 99, 24, 0) << "1899-12-30";
     }
 
-    void meterTimeRollsOver()
+    void meterTimeOutOfRangeRollsOverOrFallsToDayZero()
     {
         QFETCH(QByteArray, message);
         QFETCH(QString, time);
@@ -107,7 +107,7 @@ private slots:
                  QStringLiteral("AB"));
     }
 
-    void calibrationFactorIsItsDigitsInThousandths()
+    void calibrationRecordReadsTheFactorInThousandthsAndTheDueDate()
     {
         const auto factor = [](const QByteArray &digits) {
             return CalibrationRecord::fromMessage(MessageSamples::calibration("M", digits, "", ""))

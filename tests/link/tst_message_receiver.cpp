@@ -40,12 +40,9 @@ private slots:
     {
         QByteArray bad = MessageSamples::workedExample();
         bad[24] = static_cast<char>(bad[24] + 1);
-        const QString trace = feed(bad + MessageSamples::workedExample());
+        feed(bad + MessageSamples::workedExample());
         QCOMPARE(handed.size(), 1);
         QCOMPARE(handed[0].result, qint16(MessageReceiver::BadChecksum));
-        QCOMPARE(receiver.MesPoint, qint16(0));
-        // The trace shows the bytes that were looked at, up to the bad message's end.
-        QCOMPARE(trace.count(QChar(u' ')), 1 + 26);
         feed(MessageSamples::workedExample());
         QCOMPARE(handed.size(), 2);
         QCOMPARE(handed[1].result, qint16(MessageReceiver::Measurement));
