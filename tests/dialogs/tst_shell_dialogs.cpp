@@ -111,7 +111,7 @@ private slots:
         QCOMPARE(interval.Minutes, 120.0); // only OK changes the interval
     }
 
-    void parametersShowPlainNumbersReadLeadingNumbersAndTheCloseBoxKeepsRetCode()
+    void parametersShowPlainNumbersReadLeadingNumbersCloseBoxKeepsRetCodeEscapeCancels()
     {
         frmParameters dialog;
         dialog.Threshold1 = 0.2;
@@ -134,6 +134,14 @@ private slots:
         retype(threshold1, QStringLiteral("8"));
         dialog.close();
         QCOMPARE(dialog.RetCode, qint16(1));
+        QCOMPARE(dialog.Threshold1, 0.0);
+
+        // Escape is Cancel, so an earlier OK is not applied again.
+        showActive(dialog);
+        retype(threshold1, QStringLiteral("9"));
+        QTest::keyClick(threshold1, Qt::Key_Escape);
+        QVERIFY(!dialog.isVisible());
+        QCOMPARE(dialog.RetCode, qint16(2));
         QCOMPARE(dialog.Threshold1, 0.0);
     }
 };
