@@ -1,6 +1,7 @@
 #include "ProgramHarness.h"
 
 #include "CommandFrame.h"
+#include "MessageBoxPrompt.h"
 #include "PortDevices.h"
 #include "SetSerPort.h"
 #include "TeskCommonPart.h"
@@ -13,7 +14,13 @@
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QProcess>
 #include <QRadioButton>
+#include <QScopeGuard>
+
+#include <csignal>
 
 namespace {
 
@@ -34,6 +41,18 @@ qsizetype indexOf(const QStringList &lines, const QString &start, qsizetype from
         if (lines[i].startsWith(start))
             return i;
     return -1;
+}
+
+QString mnemonic(const QString &text)
+{
+    const qsizetype at = text.indexOf(QChar(u'&'));
+    return at >= 0 && at + 1 < text.size() ? text.mid(at + 1, 1).toUpper() : QString();
+}
+
+QByteArray fileText(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll().trimmed() : QByteArray();
 }
 
 } // namespace
@@ -73,6 +92,27 @@ private slots:
         QCOMPARE(program.button(QStringLiteral("btStart"))->text(), QStringLiteral("Start"));
         QVERIFY(program.prompt.shown.isEmpty());
         QCOMPARE(TeskCommonPart::PortInUse, qint16(2));
+        // No two mnemonics of the window share a letter.
+        QString letters;
+        for (const QAction *menu : program.window->menuBar()->actions())
+            letters += mnemonic(menu->text());
+        for (const QAbstractButton *button : program.window->findChildren<QAbstractButton *>())
+            letters +=
+                button->window() == program.window.get() ? mnemonic(button->text()) : QString();
+        for (const QChar letter : letters)
+            QVERIFY2(letters.count(letter) == 1, qPrintable(letters));
+    }
+
+    void dismissedQuestionIsCancel()
+    {
+        MessageBoxPrompt prompt;
+        const UserPrompt::Message question{
+            QStringLiteral("?"), {}, UserPrompt::Icon::Question, UserPrompt::Buttons::YesNo};
+        ProgramHarness::whenModal<QMessageBox>(
+            [](QMessageBox *box) { QTest::keyClick(box, Qt::Key_Escape); });
+        QCOMPARE(prompt.show(question), UserPrompt::Answer::Cancel);
+        ProgramHarness::whenModal<QMessageBox>([](QMessageBox *box) { box->close(); });
+        QCOMPARE(prompt.show(question), UserPrompt::Answer::Cancel);
     }
 
     void silentMeterAtStartUpIsPolledUntilItAnswers()
@@ -344,7 +384,7 @@ private slots:
         QCOMPARE(program.prompt.count(QStringLiteral("Instrument not responding")), 1);
     }
 
-    void portThatCannotBeOpenedAtStartUp()
+    void portThatCannotBeOpenedOrIsNotSetAtStartUp()
     {
         ProgramHarness program;
         program.settings->WriteProfileKey(QStringLiteral("Com2Device"),
@@ -361,20 +401,16 @@ private slots:
         QSignalSpy written(&program.controller->link(), &InstrumentLink::writeRequested);
         program.controller->link().repollTick();
         QCOMPARE(written.size(), 0);
-        // The defaults were read all the same.
+        // The defaults were read all the same; with an empty port key they are not.
         QCOMPARE(program.controller->alarms().Threshold2, 5.0);
-    }
-
-    void emptyPortKeyOpensNothing()
-    {
-        ProgramHarness program;
-        program.settings->WriteProfileKey(QStringLiteral("CommPort"), QString());
-        program.start();
-        QTRY_COMPARE(program.prompt.shown.size(), 1);
-        QCOMPARE(program.prompt.shown[0].text, QStringLiteral("Port not opened, Use Set Port "));
-        QCOMPARE(program.controller->alarms().Threshold1, 0.0);
-        QCOMPARE(program.controller->alarms().AudioAlarm, qint16(0));
-        QVERIFY(program.commands.isEmpty());
+        ProgramHarness empty;
+        empty.settings->WriteProfileKey(QStringLiteral("CommPort"), QString());
+        empty.start();
+        QTRY_COMPARE(empty.prompt.shown.size(), 1);
+        QCOMPARE(empty.prompt.shown[0].text, QStringLiteral("Port not opened, Use Set Port "));
+        QCOMPARE(empty.controller->alarms().Threshold1, 0.0);
+        QCOMPARE(empty.controller->alarms().AudioAlarm, qint16(0));
+        QVERIFY(empty.commands.isEmpty());
     }
 
     void exitStopsOnlineCollectionAndClosesThePort()
@@ -386,6 +422,41 @@ private slots:
         QVERIFY(!program.controller->transport().isOpen());
         QTRY_COMPARE_WITH_TIMEOUT(program.commandCount(CommandFrame::onlineStop()), stops + 1,
                                   10000);
+    }
+
+    void simulatedMeterEndsWhenTheProgramIsKilled()
+    {
+        QTemporaryDir dir;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("TESK_HOME"), dir.filePath(QStringLiteral("home")));
+        environment.insert(QStringLiteral("XDG_CONFIG_HOME"), dir.path());
+        QProcess program;
+        program.setProcessEnvironment(environment);
+        program.start(QStringLiteral(TESK_PROGRAM), {QStringLiteral("--simulate")});
+        QVERIFY(program.waitForStarted());
+        // Killed once it has opened the meter's line, after the meter started.
+        const auto portOpen = [fds = QStringLiteral("/proc/%1/fd").arg(program.processId())] {
+            const QFileInfoList entries = QDir(fds).entryInfoList(QDir::AllEntries | QDir::System);
+            return std::any_of(entries.begin(), entries.end(), [](const QFileInfo &fd) {
+                return fd.symLinkTarget().startsWith(QStringLiteral("/dev/pts/"));
+            });
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(portOpen(), 20000);
+        const QByteArray meter =
+            fileText(QStringLiteral("/proc/%1/task/%1/children").arg(program.processId()))
+                .split(' ')
+                .first();
+        const auto ended = [stat = QStringLiteral("/proc/%1/stat").arg(meter)] {
+            const QByteArray text = fileText(stat);
+            return text.isEmpty() || text.contains(") Z ");
+        };
+        const auto cleanUp = qScopeGuard([&] {
+            if (!ended())
+                ::kill(meter.toInt(), SIGKILL);
+        });
+        ::kill(static_cast<pid_t>(program.processId()), SIGKILL);
+        QVERIFY(program.waitForFinished());
+        QTRY_VERIFY_WITH_TIMEOUT(ended(), 10000);
     }
 };
 

@@ -125,9 +125,16 @@ private slots:
         QCOMPARE(program.prompt.shown.last().text,
                  QStringLiteral("Do you want to append data to the existing list ? \n\n"));
         QCOMPARE(program.prompt.shown.last().buttons, UserPrompt::Buttons::YesNoCancel);
+        // A dismissed question cancels Start the same way.
+        program.button(QStringLiteral("btStart"))->click();
+        QCOMPARE(program.prompt.shown.last().title, QStringLiteral("start"));
+        QCOMPARE(program.button(QStringLiteral("btStart"))->text(), QStringLiteral("Start"));
         QCOMPARE(program.listLines(), before);
         QVERIFY(!program.controller->link().Downloading);
-        QCOMPARE(program.commands.size(), 0);
+        // Nothing went to the meter before this test.
+        program.button(QStringLiteral("btTest"))->click();
+        QTRY_VERIFY_WITH_TIMEOUT(!program.commands.isEmpty(), 10000);
+        QCOMPARE(program.commands.first(), CommandFrame::plain(CommandFrame::Test));
     }
 
     void badRecordIsAnsweredWithNextAndTheDownloadCompletes()
@@ -286,8 +293,7 @@ private slots:
         for (int i = 1; i <= 3; ++i)
             program.read(i);
         const QStringList lines = program.listLines();
-        program.prompt.answers = {UserPrompt::Answer::No};
-        program.button(QStringLiteral("btClearList"))->click();
+        program.button(QStringLiteral("btClearList"))->click(); // dismissed
         QCOMPARE(program.prompt.shown.last().text,
                  QStringLiteral("Clear List.\r\n Are you sure ?"));
         QCOMPARE(program.prompt.shown.last().title, QStringLiteral(" "));
@@ -338,6 +344,9 @@ private slots:
         program.read(3);
         setrlimit(RLIMIT_FSIZE, &previous);
         std::signal(SIGXFSZ, handler);
+        // The live value is shown all the same, its row marked as not in the file.
+        QCOMPARE(program.widget<QLabel>(QStringLiteral("lblValue"))->text(),
+                 QStringLiteral("3.00 uSv/h"));
         QVERIFY(warning->isVisible());
         QVERIFY(warning->text().contains(QStringLiteral("not being saved")));
         QCOMPARE(program.prompt.shown.size(), 0); // told in the window, not by a box
@@ -347,6 +356,46 @@ private slots:
         const QStringList lines = program.listLines();
         QCOMPARE(lines.size(), 6 + 2);
         QVERIFY(lines.last().contains(QStringLiteral("4.00")));
+        const RecordGridModel &grid = program.controller->grid();
+        QString marks;
+        for (int row = 0; row < 4; ++row)
+            marks +=
+                grid.data(grid.index(row, 0), Qt::ToolTipRole).toString().isEmpty() ? u'+' : u'-';
+        QCOMPARE(marks, QStringLiteral("+--+"));
+    }
+
+    void fullDiskStopsTheDownloadAtTheFirstRecordNotStored()
+    {
+        ProgramHarness program;
+        QDir().mkpath(program.programFolder());
+        QFile list(program.listFile());
+        QVERIFY(list.open(QIODevice::WriteOnly) && list.write(QByteArray("\"x\"\r\n").repeated(6)));
+        list.close();
+        QVERIFY(program.startConnected());
+        program.controller->trace().setShown(true); // to count the replies
+        program.prompt.answers = {UserPrompt::Answer::Yes};
+        // Room for two records, as in the previous test.
+        rlimit previous{};
+        getrlimit(RLIMIT_FSIZE, &previous);
+        const auto handler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit full = previous;
+        full.rlim_cur = static_cast<rlim_t>(list.size() + 200);
+        setrlimit(RLIMIT_FSIZE, &full);
+        program.button(QStringLiteral("btGetData"))->click();
+        // The end-of-data mark answers the request sent before the third record failed.
+        QTRY_COMPARE_WITH_TIMEOUT(program.controller->trace()
+                                      .lines()
+                                      .filter(QRegularExpression(QStringLiteral("^All ")))
+                                      .size(),
+                                  4, 15000);
+        setrlimit(RLIMIT_FSIZE, &previous);
+        std::signal(SIGXFSZ, handler);
+        QTRY_COMPARE(program.prompt.count(QStringLiteral("The download stopped")), 1);
+        QVERIFY(program.prompt.shown.last().text.contains(QStringLiteral("2 records")));
+        QCOMPARE(program.prompt.count(QStringLiteral("Data loaded")), 0);
+        QCOMPARE(program.controller->grid().NumOfRec(), 2);
+        QCOMPARE(program.listLines().size(), 6 + 2);
+        QVERIFY(!program.controller->link().Downloading);
     }
 
     void readingShownSurvivesAKillRightAfter()
