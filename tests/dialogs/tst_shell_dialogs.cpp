@@ -1,12 +1,16 @@
+#include "MessageBoxPrompt.h"
 #include "OnlineInterval.h"
 #include "ProfileFile.h"
 #include "UpDownControl.h"
 #include "frmInterval.h"
 #include "frmParameters.h"
 
+#include <QApplication>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QTest>
 #include <QToolButton>
 
@@ -143,6 +147,21 @@ private slots:
         QVERIFY(!dialog.isVisible());
         QCOMPARE(dialog.RetCode, qint16(2));
         QCOMPARE(dialog.Threshold1, 0.0);
+    }
+
+    void dismissedQuestionIsCancel()
+    {
+        MessageBoxPrompt prompt;
+        const UserPrompt::Message question{
+            QStringLiteral("?"), {}, UserPrompt::Icon::Question, UserPrompt::Buttons::YesNo};
+        for (const bool escape : {true, false}) {
+            QTimer::singleShot(0, [escape] {
+                QWidget *box = nullptr;
+                QTRY_VERIFY((box = QApplication::activeModalWidget()) != nullptr);
+                escape ? QTest::keyClick(box, Qt::Key_Escape) : void(box->close());
+            });
+            QCOMPARE(prompt.show(question), UserPrompt::Answer::Cancel);
+        }
     }
 };
 
