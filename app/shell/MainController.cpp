@@ -375,10 +375,11 @@ void MainController::downloadNotStored()
     m_link.Downloading = false;
     m_link.Timer2.stop();
     m_dropLateRecord = true;
-    notify(critical(tr("The download stopped: the list file cannot be written.\n"
-                       "%1 records were stored in the list; the rest are still in the "
-                       "instrument. Make room on the disk and use Get Data again.")
-                        .arg(m_downloadedRecords)));
+    notify({tr("The download stopped: the list file cannot be written.\n"
+               "%1 records were stored in the list; the rest are still in the instrument. "
+               "Make room on the disk and use Get Data again.")
+                .arg(m_downloadedRecords),
+            QString(), UserPrompt::Icon::Critical, UserPrompt::Buttons::Ok});
 }
 
 void MainController::endOfData()
