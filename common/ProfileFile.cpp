@@ -138,8 +138,10 @@ ProfileFile::ProfileFile(QString path) : m_path(std::move(path)) {}
 
 QString ProfileFile::standardPath()
 {
+    // A relative folder is ignored, as the desktop's base directory rules
+    // say, so the settings never depend on the working folder.
     QString folder = qEnvironmentVariable("XDG_CONFIG_HOME");
-    if (folder.isEmpty())
+    if (folder.isEmpty() || QDir::isRelativePath(folder))
         folder = QDir::homePath() + QStringLiteral("/.config");
     return folder + QStringLiteral("/Tesk.ini");
 }

@@ -23,7 +23,7 @@ public:
     explicit ProfileFile(QString path);
 
     // The one fixed place of the settings: $XDG_CONFIG_HOME/Tesk.ini, or
-    // ~/.config/Tesk.ini when that variable is not set.
+    // ~/.config/Tesk.ini when that variable is not set or not an absolute path.
     static QString standardPath();
 
     const QString &path() const { return m_path; }

@@ -2,6 +2,8 @@
 
 #include "TeskCommonPart.h"
 
+#include <QColor>
+
 namespace {
 
 struct Column
@@ -48,23 +50,30 @@ void RecordGridModel::AddToGrid(const QString &InstNum, const QString &time, con
     if (m_rows.size() >= GridCapacity) {
         beginRemoveRows({}, GridCapacity - 1, GridCapacity - 1);
         m_rows.pop_back();
+        m_stored.pop_back();
         endRemoveRows();
     }
     beginInsertRows({}, 0, 0);
     m_rows.push_front(Row{InstNum, time, ErrorSn, PadField(vl, 7), PadField(Units, 8), status,
                           PadField(Detector, 10)});
+    m_stored.push_front(true);
     endInsertRows();
 }
 
-void RecordGridModel::AddToGrid(const MeasurementRecord &r)
+void RecordGridModel::AddToGrid(const MeasurementRecord &r, bool stored)
 {
     AddToGrid(r.InstNum, r.time, r.vl, r.Units, r.status, r.Detector, r.ErrorSn);
+    if (!stored) {
+        m_stored.front() = false;
+        emit dataChanged(index(0, 0), index(0, ColumnCount - 1));
+    }
 }
 
 void RecordGridModel::ClearGrid()
 {
     beginResetModel();
     m_rows.clear();
+    m_stored.clear();
     endResetModel();
 }
 
@@ -85,11 +94,24 @@ int RecordGridModel::columnCount(const QModelIndex &parent) const
     return parent.isValid() ? 0 : ColumnCount;
 }
 
+bool RecordGridModel::isStored(int row) const
+{
+    return row < 0 || row >= NumOfRec() || m_stored[static_cast<size_t>(row)];
+}
+
 QVariant RecordGridModel::data(const QModelIndex &index, int role) const
 {
-    if (role != Qt::DisplayRole || !checkIndex(index, CheckIndexOption::IndexIsValid))
+    if (!checkIndex(index, CheckIndexOption::IndexIsValid))
         return {};
-    return cellText(index.row(), index.column());
+    if (role == Qt::DisplayRole)
+        return cellText(index.row(), index.column());
+    if (isStored(index.row()))
+        return {};
+    if (role == Qt::BackgroundRole)
+        return QColor(255, 200, 200);
+    if (role == Qt::ToolTipRole)
+        return tr("This reading is not in the list file: it could not be written.");
+    return {};
 }
 
 QVariant RecordGridModel::headerData(int section, Qt::Orientation orientation, int role) const

@@ -31,13 +31,16 @@ public:
     void AddToGrid(const QString &InstNum, const QString &time, const QString &vl,
                    const QString &Units, const QString &status, const QString &Detector,
                    const QString &ErrorSn);
-    void AddToGrid(const MeasurementRecord &r);
+    // A reading that could not be stored in the list file is shown all the
+    // same, its row marked.
+    void AddToGrid(const MeasurementRecord &r, bool stored = true);
     void ClearGrid();
     // Filled rows, 0 to GridCapacity.
     int NumOfRec() const { return static_cast<int>(m_rows.size()); }
 
     // Text of a data row (0 = newest); empty for rows not filled.
     QString cellText(int row, int column) const;
+    bool isStored(int row) const;
 
     int rowCount(const QModelIndex &parent = {}) const override;
     int columnCount(const QModelIndex &parent = {}) const override;
@@ -48,4 +51,5 @@ public:
 private:
     using Row = std::array<QString, ColumnCount>;
     std::deque<Row> m_rows;
+    std::deque<bool> m_stored;
 };

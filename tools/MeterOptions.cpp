@@ -107,6 +107,8 @@ std::optional<MeterOptions> MeterOptions::fromArguments(const QStringList &argum
         p.add("close-after", "Close the line after n stored readings were sent.", "n");
     const auto pace = p.add("pace", "Send and read at the speed of a 9600-baud line.");
     const auto log = p.add("log", "Log file (standard error).", "file");
+    const auto endWithInput =
+        p.add("end-with-input", "End when standard input closes (its starter has ended).");
 
     if (!p.parser.parse(arguments)) {
         *error = p.parser.errorText();
@@ -135,6 +137,7 @@ std::optional<MeterOptions> MeterOptions::fromArguments(const QStringList &argum
     options.closeAfter = p.whole(closeAfter, options.closeAfter, 0, 100000);
     options.silent = p.parser.isSet(silent);
     options.pace = p.parser.isSet(pace);
+    options.endWithInput = p.parser.isSet(endWithInput);
     options.logFile = p.parser.value(log);
     if (p.parser.isSet(values) && !readValues(p.parser.value(values), options))
         p.error = QStringLiteral("--values needs constant:V, ramp:START:STEP or list:V1,V2,...");

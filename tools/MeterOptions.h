@@ -37,6 +37,9 @@ struct MeterOptions
     int noise = 0; // a garbage burst of this many bytes (26 to 100) after every message
     int closeAfter = 0;
     bool pace = false;
+    // End when standard input reaches its end: the program that started the
+    // meter holds the other end of that pipe for as long as it runs.
+    bool endWithInput = false;
 
     QString logFile; // empty: standard error
 

@@ -6,6 +6,7 @@
 #include <QSocketNotifier>
 #include <QTextStream>
 
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <fcntl.h>
@@ -37,6 +38,20 @@ void quitOnSignals(QCoreApplication &app)
     sigemptyset(&action.sa_mask);
     for (const int signal : {SIGINT, SIGTERM, SIGHUP})
         ::sigaction(signal, &action, nullptr);
+}
+
+// The end of standard input ends the meter like a signal.
+void quitAtEndOfInput(QCoreApplication &app)
+{
+    auto *notifier = new QSocketNotifier(STDIN_FILENO, QSocketNotifier::Read, &app);
+    QObject::connect(notifier, &QSocketNotifier::activated, &app, [&app, notifier] {
+        char buffer[256];
+        const ssize_t got = ::read(STDIN_FILENO, buffer, sizeof buffer);
+        if (got == 0 || (got < 0 && errno != EINTR && errno != EAGAIN)) {
+            notifier->setEnabled(false);
+            app.quit();
+        }
+    });
 }
 
 } // namespace
@@ -77,6 +92,8 @@ int main(int argc, char *argv[])
         return 1;
     }
     quitOnSignals(app);
+    if (options->endWithInput)
+        quitAtEndOfInput(app);
 
     QString started = server.devicePath();
     if (!server.linkPath().isEmpty())

@@ -5,6 +5,7 @@
 #include <QCheckBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -81,6 +82,16 @@ void frmParameters::showEvent(QShowEvent *event)
     edLostContact->setText(NumberText::plain(LostContactInterval));
     chkAudio->setChecked(AudioAlarm != 0);
     chkAutoArrange->setChecked(AutoArrange != 0);
+}
+
+void frmParameters::keyPressEvent(QKeyEvent *event)
+{
+    // Escape is Cancel: an earlier OK must not be applied again.
+    if (event->matches(QKeySequence::Cancel)) {
+        cancel();
+        return;
+    }
+    QDialog::keyPressEvent(event);
 }
 
 void frmParameters::confirm()

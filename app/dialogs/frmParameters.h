@@ -24,11 +24,13 @@ public:
     double LostContactInterval = 0;
     qint16 AudioAlarm = 0;
     qint16 AutoArrange = 0;
-    // 1 after OK, 2 after Cancel; closing from the title bar leaves it as it was.
+    // 1 after OK, 2 after Cancel or Escape; closing from the title bar leaves
+    // it as it was.
     qint16 RetCode = 0;
 
 protected:
     void showEvent(QShowEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
 
 private:
     void confirm();

@@ -241,8 +241,11 @@ void MainController::unexpectedFailure(const UnexpectedFailure &failure)
 void MainController::btStart()
 {
     if (OnlineStopped == 1) {
+        // A question answered with Cancel, or dismissed, cancels the command.
+        if (!openListForCollection(QStringLiteral("start"), UserPrompt::Buttons::YesNo))
+            return;
         m_alarms.setLostContactTimerEnabled(true);
-        openListForCollection(QStringLiteral("start"), UserPrompt::Buttons::YesNo);
+        m_dropLateRecord = false;
         OnlineStopped = 0;
         SendStart();
         m_link.Downloading = false;
@@ -287,6 +290,7 @@ void MainController::btGetData()
     if (!openListForCollection(QString(), UserPrompt::Buttons::YesNoCancel))
         return;
     m_link.resetErrorCount();
+    m_dropLateRecord = false;
     m_link.Downloading = true;
     m_link.TestPending = false;
     m_downloadedRecords = 0;
@@ -323,6 +327,12 @@ void MainController::startNewList()
 
 void MainController::PutDataInList(const QByteArray &message)
 {
+    if (m_dropLateRecord) {
+        // The reply to the request sent before a downloaded record could not
+        // be stored: it stays in the meter.
+        m_dropLateRecord = false;
+        return;
+    }
     if (MeasurementDecoder::isEndOfData(message)) {
         endOfData();
         return;
@@ -331,13 +341,20 @@ void MainController::PutDataInList(const QByteArray &message)
         MeasurementDecoder::GetDataFromMess(message, m_link.Downloading, m_clock.now());
     // The next record is asked for at once, so the line carries it while this
     // one is stored and shown.
-    if (m_link.Downloading)
+    const bool downloading = m_link.Downloading;
+    if (downloading)
         m_link.SendCommand(CommandFrame::NextRecord, true, false);
     // The record is in the file before anything shows it, so a reading the
     // user has seen survives a crash or power cut right after.
-    m_list.appendRecord(RecordLine::format(r));
-    ++m_downloadedRecords;
-    m_grid.AddToGrid(r);
+    const bool stored = m_list.appendRecord(RecordLine::format(r));
+    if (!stored && downloading) {
+        downloadNotStored();
+        return;
+    }
+    // A live reading is shown and checked all the same, for the surveyor's
+    // safety; its row says it is not in the file.
+    m_downloadedRecords += stored ? 1 : 0;
+    m_grid.AddToGrid(r, stored);
     setControls();
     m_controls.setText(QStringLiteral("lblTime"), r.time);
     m_controls.setText(QStringLiteral("lblValue"), r.vl + QChar(u' ') + r.Units);
@@ -349,6 +366,20 @@ void MainController::PutDataInList(const QByteArray &message)
     m_controls.setText(QStringLiteral("edProgress"),
                        QStringLiteral(" ") + SpinnerChars.at(m_spinnerStep % SpinnerChars.size()));
     ++m_spinnerStep;
+}
+
+void MainController::downloadNotStored()
+{
+    // The meter still holds every record, so the download stops rather than
+    // show records that are not in the file.
+    m_link.Downloading = false;
+    m_link.Timer2.stop();
+    m_dropLateRecord = true;
+    notify({tr("The download stopped: the list file cannot be written.\n"
+               "%1 records were stored in the list; the rest are still in the instrument. "
+               "Make room on the disk and use Get Data again.")
+                .arg(m_downloadedRecords),
+            QString(), UserPrompt::Icon::Critical, UserPrompt::Buttons::Ok});
 }
 
 void MainController::endOfData()

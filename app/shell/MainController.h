@@ -110,6 +110,7 @@ private:
 
     void PutDataInList(const QByteArray &message);
     void endOfData();
+    void downloadNotStored();
     // Asks whether to append to an existing list; false when the user cancelled.
     bool openListForCollection(const QString &title, UserPrompt::Buttons buttons);
     void startNewList();
@@ -143,7 +144,8 @@ private:
     std::optional<OnlineInterval> m_interval;
 
     qsizetype m_spinnerStep = 0;
-    int m_downloadedRecords = 0;
+    int m_downloadedRecords = 0; // stored by the running download
+    bool m_dropLateRecord = false;
     QString m_lostDevice;
     qint16 m_lostPort = 0;
 

@@ -3,6 +3,12 @@
 #include <QCoreApplication>
 #include <QFileInfo>
 
+#ifdef Q_OS_LINUX
+#include <csignal>
+#include <sys/prctl.h>
+#include <unistd.h>
+#endif
+
 QStringList SimulatorProcess::demonstrationOptions()
 {
     return {QStringLiteral("--records"),
@@ -36,7 +42,18 @@ QString SimulatorProcess::start(const QStringList &options)
         return {};
     }
     m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    m_process.start(program, options);
+    // The meter must end with the program however the program ends (a
+    // signal, kill -9, a crash): the kernel sends it SIGTERM when the program
+    // dies, and the end of its standard input, the pipe from this process,
+    // ends it too where that signal is not available.
+#ifdef Q_OS_LINUX
+    m_process.setChildProcessModifier([parent = ::getpid()] {
+        ::prctl(PR_SET_PDEATHSIG, SIGTERM);
+        if (::getppid() != parent) // the program died before the line above
+            ::_exit(1);
+    });
+#endif
+    m_process.start(program, options + QStringList{QStringLiteral("--end-with-input")});
     // It prints its device path on one line as soon as it is ready.
     while (!m_process.canReadLine()) {
         if (!m_process.waitForReadyRead(10000)) {

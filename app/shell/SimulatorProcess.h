@@ -6,6 +6,7 @@
 
 // The simulated meter in a process of its own, for demonstrations and
 // training: the program opens its pseudo-terminal as it would a meter's port.
+// The meter ends when the program ends, however it ends.
 class SimulatorProcess
 {
 public:

@@ -9,6 +9,9 @@ class UserPrompt
 public:
     enum class Icon { None, Information, Question, Critical };
     enum class Buttons { Ok, YesNo, YesNoCancel };
+    // Cancel is also the answer of a question dismissed without a choice
+    // (Escape, the close button): callers change nothing then, so a dismissed
+    // question never destroys data.
     enum class Answer { Ok, Yes, No, Cancel };
 
     struct Message
@@ -23,6 +26,7 @@ public:
     static inline const QString ProgramTitle = QStringLiteral("TESK");
 
     virtual ~UserPrompt() = default;
-    // Shows the message modally and returns the answer.
+    // Shows the message modally and returns the answer; a message with only
+    // an OK button answers Ok however it is closed.
     virtual Answer show(const Message &message) = 0;
 };

@@ -1,6 +1,7 @@
 #include "MessageBoxPrompt.h"
 
 #include <QMessageBox>
+#include <QPushButton>
 
 UserPrompt::Answer MessageBoxPrompt::show(const Message &message)
 {
@@ -26,9 +27,16 @@ UserPrompt::Answer MessageBoxPrompt::show(const Message &message)
         break;
     case Buttons::YesNo:
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        // Left to itself the box takes Escape and its close button for No,
+        // which starts a new list; a hidden Cancel takes them instead.
+        if (QPushButton *dismissed = box.addButton(QMessageBox::Cancel)) {
+            dismissed->hide();
+            box.setEscapeButton(dismissed);
+        }
         break;
     case Buttons::YesNoCancel:
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+        box.setEscapeButton(QMessageBox::Cancel);
         break;
     }
     switch (box.exec()) {
@@ -41,7 +49,6 @@ UserPrompt::Answer MessageBoxPrompt::show(const Message &message)
     case QMessageBox::Ok:
         return Answer::Ok;
     default:
-        // Closed without a choice: callers then change nothing.
-        return Answer::Cancel;
+        return message.buttons == Buttons::Ok ? Answer::Ok : Answer::Cancel;
     }
 }

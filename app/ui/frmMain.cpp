@@ -110,7 +110,7 @@ void frmMain::buildMenus()
     addAction(dataMenu, QStringLiteral("mnGetData"), QStringLiteral("Get Offline Data"));
     addAction(dataMenu, QStringLiteral("mnGetLegend"), QStringLiteral("Get Legend"));
     addAction(dataMenu, QStringLiteral("mnGetCalibration"), QStringLiteral("Get Calibration data"));
-    auto *setting = menuBar()->addMenu(QStringLiteral("&Setting"));
+    auto *setting = menuBar()->addMenu(QStringLiteral("Setti&ng"));
     setting->setObjectName(QStringLiteral("mnSeting"));
     addAction(setting, QStringLiteral("mnOnline"), QStringLiteral("On Line Interval"));
     addAction(setting, QStringLiteral("mnSetCom"), QStringLiteral("Communication Port"));
@@ -209,7 +209,7 @@ QWidget *frmMain::buildCommandColumn()
                                         QStringLiteral("Test communication")));
     settingsLayout->addWidget(addButton(QStringLiteral("SetCom"), QStringLiteral("Set &Port"),
                                         QStringLiteral("Set communication port")));
-    settingsLayout->addWidget(addButton(QStringLiteral("btSetTime"), QStringLiteral("Send &Time"),
+    settingsLayout->addWidget(addButton(QStringLiteral("btSetTime"), QStringLiteral("Send Ti&me"),
                                         QStringLiteral("Download time to instrument")));
     layout->addWidget(settings);
 

@@ -119,12 +119,6 @@ public:
         return found;
     }
 
-    QByteArray settingsBytes() const
-    {
-        QFile file(settings->path());
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    }
-
     QString listFile() const { return programFolder() + QStringLiteral("/TeskTemp.lst"); }
     QStringList listLines() const
     {

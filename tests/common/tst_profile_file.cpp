@@ -38,6 +38,9 @@ private slots:
     {
         qputenv("XDG_CONFIG_HOME", m_dir.path().toUtf8());
         QCOMPARE(ProfileFile::standardPath(), m_dir.filePath(QStringLiteral("Tesk.ini")));
+        qputenv("XDG_CONFIG_HOME", "relative/config");
+        QCOMPARE(ProfileFile::standardPath(),
+                 QDir::homePath() + QStringLiteral("/.config/Tesk.ini"));
         qunsetenv("XDG_CONFIG_HOME");
         QVERIFY(ProfileFile::standardPath().endsWith(QStringLiteral("/.config/Tesk.ini")));
     }

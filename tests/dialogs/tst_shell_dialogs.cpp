@@ -1,13 +1,17 @@
+#include "MessageBoxPrompt.h"
 #include "OnlineInterval.h"
 #include "ProfileFile.h"
 #include "UpDownControl.h"
 #include "frmInterval.h"
 #include "frmParameters.h"
 
+#include <QApplication>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QToolButton>
 
 class TestShellDialogs : public QObject
@@ -111,7 +115,7 @@ private slots:
         QCOMPARE(interval.Minutes, 120.0); // only OK changes the interval
     }
 
-    void parametersShowPlainNumbersReadLeadingNumbersAndTheCloseBoxKeepsRetCode()
+    void parametersShowPlainNumbersReadLeadingNumbersCloseBoxKeepsRetCodeEscapeCancels()
     {
         frmParameters dialog;
         dialog.Threshold1 = 0.2;
@@ -135,6 +139,29 @@ private slots:
         dialog.close();
         QCOMPARE(dialog.RetCode, qint16(1));
         QCOMPARE(dialog.Threshold1, 0.0);
+
+        // Escape is Cancel, so an earlier OK is not applied again.
+        showActive(dialog);
+        retype(threshold1, QStringLiteral("9"));
+        QTest::keyClick(threshold1, Qt::Key_Escape);
+        QVERIFY(!dialog.isVisible());
+        QCOMPARE(dialog.RetCode, qint16(2));
+        QCOMPARE(dialog.Threshold1, 0.0);
+    }
+
+    void dismissedQuestionIsCancel()
+    {
+        MessageBoxPrompt prompt;
+        const UserPrompt::Message question{
+            QStringLiteral("?"), {}, UserPrompt::Icon::Question, UserPrompt::Buttons::YesNo};
+        for (const bool escape : {true, false}) {
+            QTimer::singleShot(0, [escape] {
+                QWidget *box = nullptr;
+                QTRY_VERIFY((box = QApplication::activeModalWidget()) != nullptr);
+                escape ? QTest::keyClick(box, Qt::Key_Escape) : void(box->close());
+            });
+            QCOMPARE(prompt.show(question), UserPrompt::Answer::Cancel);
+        }
     }
 };
 

@@ -48,6 +48,13 @@ private slots:
         addReading(model, 302);
         QCOMPARE(model.NumOfRec(), 1);
         QCOMPARE(model.cellText(0, 0), QStringLiteral("ID302"));
+
+        // A reading that is not in the list file is shown with its row marked.
+        model.AddToGrid(MeasurementRecord{}, false);
+        addReading(model, 303);
+        QVERIFY(model.isStored(0) && !model.isStored(1) && model.isStored(2));
+        QVERIFY(model.data(model.index(1, 3), Qt::BackgroundRole).isValid());
+        QVERIFY(!model.data(model.index(2, 3), Qt::BackgroundRole).isValid());
     }
 };
 
