@@ -7,9 +7,9 @@
 class UserPrompt
 {
 public:
-    enum class Icon { None, Information, Question, Critical };
-    enum class Buttons { Ok, YesNo, YesNoCancel };
-    enum class Answer { Ok, Yes, No, Cancel };
+    enum class Icon { None, Information, Question, Exclamation, Critical };
+    enum class Buttons { Ok, YesNo, YesNoCancel, AbortRetryIgnore };
+    enum class Answer { Ok, Yes, No, Cancel, Abort, Retry, Ignore };
 
     struct Message
     {

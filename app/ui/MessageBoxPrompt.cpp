@@ -16,6 +16,9 @@ UserPrompt::Answer MessageBoxPrompt::show(const Message &message)
     case Icon::Question:
         box.setIcon(QMessageBox::Question);
         break;
+    case Icon::Exclamation:
+        box.setIcon(QMessageBox::Warning);
+        break;
     case Icon::Critical:
         box.setIcon(QMessageBox::Critical);
         break;
@@ -30,6 +33,9 @@ UserPrompt::Answer MessageBoxPrompt::show(const Message &message)
     case Buttons::YesNoCancel:
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
         break;
+    case Buttons::AbortRetryIgnore:
+        box.setStandardButtons(QMessageBox::Abort | QMessageBox::Retry | QMessageBox::Ignore);
+        break;
     }
     switch (box.exec()) {
     case QMessageBox::Yes:
@@ -40,6 +46,12 @@ UserPrompt::Answer MessageBoxPrompt::show(const Message &message)
         return Answer::Cancel;
     case QMessageBox::Ok:
         return Answer::Ok;
+    case QMessageBox::Abort:
+        return Answer::Abort;
+    case QMessageBox::Retry:
+        return Answer::Retry;
+    case QMessageBox::Ignore:
+        return Answer::Ignore;
     default:
         // Closed without a choice: callers then change nothing.
         return Answer::Cancel;
