@@ -54,17 +54,22 @@ void ListSaver::tell(const QString &text)
     m_services.prompt.show({text, {}, UserPrompt::Icon::Exclamation, UserPrompt::Buttons::Ok});
 }
 
-bool ListSaver::writeTextFiles(const QString &name)
+bool ListSaver::writeTextFiles(const QString &name, bool withWorkbook)
 {
     if (const QString problem = ListExport::nameProblem(name); !problem.isEmpty()) {
         tell(problem);
         return false;
     }
     // The common file is the fixed hand-over file and is replaced without asking.
-    const QString userFile = ListExport::listPath(m_services.programFolder, name);
-    if (name != CommonFileName && QFileInfo::exists(userFile)) {
+    QString existing = ListExport::listPath(m_services.programFolder, name);
+    if (name == CommonFileName || !QFileInfo::exists(existing))
+        existing.clear();
+    const QString workbook = m_services.programFolder + QChar(u'/') + name + Xl::WorkbookExtension;
+    if (existing.isEmpty() && withWorkbook && QFileInfo::exists(workbook))
+        existing = workbook;
+    if (!existing.isEmpty()) {
         const auto answer = m_services.prompt.show(
-            {QObject::tr("The file %1 already exists.\nDo you want to replace it?").arg(userFile),
+            {QObject::tr("The file %1 already exists.\nDo you want to replace it?").arg(existing),
              {},
              UserPrompt::Icon::Question,
              UserPrompt::Buttons::YesNo});
@@ -89,7 +94,7 @@ bool ListSaver::writeTextFiles(const QString &name)
 
 ListSaver::Next ListSaver::save(const QString &name, bool saveInExcel, bool openExcel)
 {
-    if (!writeTextFiles(name))
+    if (!writeTextFiles(name, saveInExcel))
         return Next::StayOpen;
     if (!saveInExcel)
         return Next::Close;
@@ -112,7 +117,7 @@ ListSaver::Next ListSaver::runMacro(const QString &name, bool openExcel)
         {MacroQuestion, {}, UserPrompt::Icon::None, UserPrompt::Buttons::YesNo});
     if (answer != UserPrompt::Answer::Yes)
         return Next::StayOpen;
-    if (!writeTextFiles(name))
+    if (!writeTextFiles(name, false))
         return Next::StayOpen;
     Xl xl(m_services.programFolder, m_services.prompt, m_services.opener);
     if (!xl.OpenTemplate(!openExcel))

@@ -64,7 +64,9 @@ public:
     bool openExcelTicked = false;
 
 private:
-    bool writeTextFiles(const QString &name);
+    // Asks before a user file (or, with the workbook, the workbook) of that
+    // name is replaced; a dismissed question writes nothing.
+    bool writeTextFiles(const QString &name, bool withWorkbook);
     void tell(const QString &text);
 
     Services m_services;

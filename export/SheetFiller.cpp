@@ -13,6 +13,13 @@
 
 namespace {
 
+void appendNumber(QByteArray &out, int value)
+{
+    char digits[16];
+    const auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
+    out.append(digits, end - digits);
+}
+
 void appendNumber(QByteArray &out, double value)
 {
     if (!std::isfinite(value))
@@ -67,26 +74,28 @@ std::optional<int> SheetFiller::nextUpdateRow() const
     return row;
 }
 
-void SheetFiller::writeCell(QByteArray &out, int row, int column, const CellValue &value, int base)
+void SheetFiller::writeCell(QByteArray &out, const QByteArray &rowText, int column,
+                            const CellValue &value, int base)
 {
     const int style = m_styles.styleFor(base, value.kind);
     out += "<c r=\"";
     if (static_cast<size_t>(column) < m_columnLetters.size())
-        out += m_columnLetters[static_cast<size_t>(column)] + QByteArray::number(row + 1);
+        out += m_columnLetters[static_cast<size_t>(column)];
     else
-        out += WorkbookParts::cellReference(row, column);
+        out += WorkbookParts::cellReference(0, column).chopped(1);
+    out += rowText;
     out += '"';
     if (style > 0) {
         out += " s=\"";
-        out += QByteArray::number(style);
+        appendNumber(out, style);
         out += '"';
     }
     if (value.kind == CellValue::Kind::Text) {
         // An inline text is never read as a formula, whatever it starts with.
         const bool edges =
             !value.text.isEmpty() && (value.text.front().isSpace() || value.text.back().isSpace());
-        out +=
-            edges ? " t=\"inlineStr\"><is><t xml:space=\"preserve\">" : " t=\"inlineStr\"><is><t>";
+        out += edges ? QByteArrayView(" t=\"inlineStr\"><is><t xml:space=\"preserve\">")
+                     : QByteArrayView(" t=\"inlineStr\"><is><t>");
         XmlPartWriter::appendEscaped(out, value.text);
         out += "</t></is></c>";
     } else {
@@ -99,33 +108,50 @@ void SheetFiller::writeCell(QByteArray &out, int row, int column, const CellValu
 void SheetFiller::writeRow(int row, const std::vector<TemplateCell> &templateCells,
                            const QByteArray &rowStart)
 {
-    // The single cells of this row, with the table's cells over them.
-    std::map<int, const CellValue *> updates;
-    for (; m_nextCell != m_cells->end() && m_nextCell->first.first == row; ++m_nextCell)
-        updates[m_nextCell->first.second] = &m_nextCell->second;
     const bool tableRow = m_pending && m_pendingRow == row;
-    if (tableRow)
-        for (int i = 0; i < ListToCells::ColumnCount; ++i)
-            if (m_table->column + i < WorkbookParts::ColumnLimit)
-                updates[m_table->column + i] = &(*m_pending)[static_cast<size_t>(i)];
+    const bool singles = m_nextCell != m_cells->end() && m_nextCell->first.first == row;
+    QByteArray &out = m_row;
+    out.clear();
+    QByteArray rowText;
+    appendNumber(rowText, row + 1);
+    if (rowStart.isEmpty())
+        out += "<row r=\"" + rowText + "\">";
+    else
+        out += rowStart;
 
-    QByteArray out;
-    out.reserve(512);
-    out += rowStart.isEmpty() ? "<row r=\"" + QByteArray::number(row + 1) + "\">" : rowStart;
-    auto cell = templateCells.begin();
-    for (const auto &[column, value] : updates) {
-        for (; cell != templateCells.end() && cell->column < column; ++cell)
-            out += cell->xml;
-        int base = m_styles.columnStyleFor(columnStyle(column), value->kind);
-        if (cell != templateCells.end() && cell->column == column) {
-            if (cell->style >= 0)
-                base = cell->style;
-            ++cell;
+    if (tableRow && !singles && templateCells.empty() &&
+        m_table->column + ListToCells::ColumnCount <= WorkbookParts::ColumnLimit) {
+        // A record row of its own: the seven cells in order.
+        for (int i = 0; i < ListToCells::ColumnCount; ++i) {
+            const CellValue &value = (*m_pending)[static_cast<size_t>(i)];
+            const int column = m_table->column + i;
+            writeCell(out, rowText, column, value,
+                      m_styles.columnStyleFor(columnStyle(column), value.kind));
         }
-        writeCell(out, row, column, *value, base);
+    } else {
+        // The single cells of this row, with the table's cells over them.
+        std::map<int, const CellValue *> updates;
+        for (; m_nextCell != m_cells->end() && m_nextCell->first.first == row; ++m_nextCell)
+            updates[m_nextCell->first.second] = &m_nextCell->second;
+        if (tableRow)
+            for (int i = 0; i < ListToCells::ColumnCount; ++i)
+                if (m_table->column + i < WorkbookParts::ColumnLimit)
+                    updates[m_table->column + i] = &(*m_pending)[static_cast<size_t>(i)];
+        auto cell = templateCells.begin();
+        for (const auto &[column, value] : updates) {
+            for (; cell != templateCells.end() && cell->column < column; ++cell)
+                out += cell->xml;
+            int base = m_styles.columnStyleFor(columnStyle(column), value->kind);
+            if (cell != templateCells.end() && cell->column == column) {
+                if (cell->style >= 0)
+                    base = cell->style;
+                ++cell;
+            }
+            writeCell(out, rowText, column, *value, base);
+        }
+        for (; cell != templateCells.end(); ++cell)
+            out += cell->xml;
     }
-    for (; cell != templateCells.end(); ++cell)
-        out += cell->xml;
     out += "</row>";
     m_writer->raw(out);
 

@@ -51,7 +51,8 @@ private:
     void writeRowsBefore(int row);
     void writeRow(int row, const std::vector<TemplateCell> &templateCells,
                   const QByteArray &rowStart);
-    void writeCell(QByteArray &out, int row, int column, const CellValue &value, int base);
+    void writeCell(QByteArray &out, const QByteArray &rowText, int column, const CellValue &value,
+                   int base);
     int columnStyle(int column) const;
     bool pullTableRow();
 
@@ -70,4 +71,5 @@ private:
     };
     std::vector<ColumnStyle> m_columnStyles;
     std::vector<QByteArray> m_columnLetters;
+    QByteArray m_row; // the row being written, kept for its capacity
 };

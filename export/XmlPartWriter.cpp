@@ -26,7 +26,22 @@ XmlPartWriter::~XmlPartWriter()
 void XmlPartWriter::appendEscaped(QByteArray &out, QStringView text)
 {
     const qsizetype size = text.size();
-    for (qsizetype i = 0; i < size; ++i) {
+    // Most texts are plain printable ASCII and are copied in one step.
+    qsizetype plain = 0;
+    while (plain < size) {
+        const char16_t c = text[plain].unicode();
+        if (c < 0x20 || c >= 0x7F || c == u'&' || c == u'<' || c == u'>' || c == u'"')
+            break;
+        ++plain;
+    }
+    if (plain > 0) {
+        const qsizetype at = out.size();
+        out.resize(at + plain);
+        char *to = out.data() + at;
+        for (qsizetype i = 0; i < plain; ++i)
+            to[i] = static_cast<char>(text[i].unicode());
+    }
+    for (qsizetype i = plain; i < size; ++i) {
         const char16_t c = text[i].unicode();
         if (c < 0x80) {
             switch (c) {
