@@ -67,6 +67,10 @@ bool Xl::OpenXl(const QString &templatePath, bool visible)
             const auto place = m_parts->place(name, problem);
             if (!place)
                 break;
+            if (!XlsxPackage::find(*m_template, place->sheetPart)) {
+                problem = QObject::tr("the sheet of its name %1 is missing").arg(name);
+                break;
+            }
             m_places[name] = *place;
         }
     }

@@ -224,6 +224,20 @@ private slots:
         QCOMPARE(cell(book, data, QStringLiteral("H2"))[1].toString(), QStringLiteral("J. Smith"));
     }
 
+    void recordsBeyondTheLastRowOfTheSheetAreCounted()
+    {
+        if (!haveOpenpyxl())
+            QSKIP("python3-openpyxl is not installed");
+        QProcess make;
+        make.start(python(), {Script, QStringLiteral("bottom-template"), file(Xl::TemplateName)});
+        QVERIFY(make.waitForFinished(60000) && make.exitCode() == 0);
+        writeList(QStringLiteral("long"), Legend + Records);
+        Xl xl(m_dir.path(), m_prompt, m_opener);
+        QVERIFY2(xl.SaveXl(QStringLiteral("long"), true), qPrintable(xl.problem()));
+        QCOMPARE(xl.recordsLeftOut(), 1);
+        QFile::remove(file(Xl::TemplateName));
+    }
+
     void aHeaderWithoutItsKeyAsksAndRetryReadsAgain()
     {
         writeList(QStringLiteral("bad"),

@@ -2,6 +2,7 @@
 
 Usage: workbook_cells.py read BOOK.xlsx
        workbook_cells.py user-template BOOK.xlsx   (writes a template of a user's own)
+       workbook_cells.py bottom-template BOOK.xlsx (its record table starts two rows above the end)
 """
 import datetime
 import json
@@ -33,6 +34,16 @@ def read(path):
                       "fullCalcOnLoad": bool(calc.fullCalcOnLoad)}))
 
 
+def bottom_template(path):
+    book = openpyxl.Workbook()
+    book.active.title = "S"
+    for name, cell in {"DeptCell": "$A$1", "DateCell": "$A$2", "DetCell": "$A$3",
+                       "LocCell": "$A$4", "UserCell": "$A$5", "FirstLine": "$A$1048575"}.items():
+        book.defined_names.append(
+            openpyxl.workbook.defined_name.DefinedName(name, attr_text="S!" + cell))
+    book.save(path)
+
+
 def user_template(path):
     book = openpyxl.Workbook()
     notes = book.active
@@ -52,4 +63,4 @@ def user_template(path):
 
 
 if __name__ == "__main__":
-    {"read": read, "user-template": user_template}[sys.argv[1]](sys.argv[2])
+    {"read": read, "user-template": user_template, "bottom-template": bottom_template}[sys.argv[1]](sys.argv[2])
