@@ -167,6 +167,65 @@ void SheetFiller::writeRowsBefore(int row)
         writeRow(*next, {}, {});
 }
 
+void SheetFiller::readTemplateRow(QXmlStreamReader &xml, int row, QByteArray &rowStart,
+                                  std::vector<TemplateCell> &templateCells)
+{
+    {
+        QBuffer buffer(&rowStart);
+        buffer.open(QIODevice::WriteOnly);
+        XmlPartWriter startWriter(buffer);
+        startWriter.copyStartElement(xml, {u"spans", u"r"},
+                                     "r=\"" + QByteArray::number(row + 1) + '"');
+        startWriter.raw({});
+    }
+    int column = -1;
+    int depth = 1;
+    QByteArray cellBytes;
+    QBuffer cellBuffer(&cellBytes);
+    cellBuffer.open(QIODevice::WriteOnly);
+    std::optional<XmlPartWriter> cellWriter;
+    while (depth > 0 && !xml.atEnd()) {
+        const auto t = xml.readNext();
+        if (t == QXmlStreamReader::StartElement) {
+            ++depth;
+            if (depth == 2) {
+                cellBytes.clear();
+                cellBuffer.seek(0);
+                cellWriter.emplace(cellBuffer);
+                TemplateCell c;
+                if (xml.name() == u"c") {
+                    column = column + 1;
+                    int r = 0;
+                    WorkbookParts::parseCellReference(xml.attributes().value(QStringLiteral("r")),
+                                                      r, column);
+                    c.column = column;
+                    c.style = intAttribute(xml, QStringLiteral("s"), -1);
+                    cellWriter->copyStartElement(
+                        xml, {u"r"}, "r=\"" + WorkbookParts::cellReference(row, column) + '"');
+                } else {
+                    c.column = std::numeric_limits<int>::max();
+                    cellWriter->copyToken(xml);
+                }
+                templateCells.push_back(c);
+                continue;
+            }
+        } else if (t == QXmlStreamReader::EndElement) {
+            --depth;
+            if (depth == 1) {
+                cellWriter->copyToken(xml);
+                cellWriter->flush();
+                cellWriter.reset();
+                templateCells.back().xml = cellBytes;
+                continue;
+            }
+            if (depth == 0)
+                break;
+        }
+        if (cellWriter)
+            cellWriter->copyToken(xml);
+    }
+}
+
 bool SheetFiller::write(const QByteArray &sheetXml, const Cells &cells, Table *table,
                         QIODevice &out, QString &problem)
 {
@@ -211,64 +270,9 @@ bool SheetFiller::write(const QByteArray &sheetXml, const Cells &cells, Table *t
                 writeRowsBefore(row);
                 const auto next = nextUpdateRow();
                 const bool filled = next && *next == row;
-                // The row's own cells, each whole, to be merged with the filled ones.
                 QByteArray rowStart;
                 std::vector<TemplateCell> templateCells;
-                {
-                    QBuffer buffer(&rowStart);
-                    buffer.open(QIODevice::WriteOnly);
-                    XmlPartWriter startWriter(buffer);
-                    startWriter.copyStartElement(xml, {u"spans", u"r"},
-                                                 "r=\"" + QByteArray::number(row + 1) + '"');
-                    startWriter.raw({});
-                }
-                int column = -1;
-                int depth = 1;
-                QByteArray cellBytes;
-                QBuffer cellBuffer(&cellBytes);
-                cellBuffer.open(QIODevice::WriteOnly);
-                std::optional<XmlPartWriter> cellWriter;
-                while (depth > 0 && !xml.atEnd()) {
-                    const auto t = xml.readNext();
-                    if (t == QXmlStreamReader::StartElement) {
-                        ++depth;
-                        if (depth == 2) {
-                            cellBytes.clear();
-                            cellBuffer.seek(0);
-                            cellWriter.emplace(cellBuffer);
-                            TemplateCell c;
-                            if (xml.name() == u"c") {
-                                column = column + 1;
-                                int r = 0;
-                                WorkbookParts::parseCellReference(
-                                    xml.attributes().value(QStringLiteral("r")), r, column);
-                                c.column = column;
-                                c.style = intAttribute(xml, QStringLiteral("s"), -1);
-                                cellWriter->copyStartElement(
-                                    xml, {u"r"},
-                                    "r=\"" + WorkbookParts::cellReference(row, column) + '"');
-                            } else {
-                                c.column = std::numeric_limits<int>::max();
-                                cellWriter->copyToken(xml);
-                            }
-                            templateCells.push_back(c);
-                            continue;
-                        }
-                    } else if (t == QXmlStreamReader::EndElement) {
-                        --depth;
-                        if (depth == 1) {
-                            cellWriter->copyToken(xml);
-                            cellWriter->flush();
-                            cellWriter.reset();
-                            templateCells.back().xml = cellBytes;
-                            continue;
-                        }
-                        if (depth == 0)
-                            break;
-                    }
-                    if (cellWriter)
-                        cellWriter->copyToken(xml);
-                }
+                readTemplateRow(xml, row, rowStart, templateCells);
                 if (filled) {
                     writeRow(row, templateCells, rowStart);
                 } else {

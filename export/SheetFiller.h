@@ -13,6 +13,8 @@
 #include <vector>
 
 class DateStyles;
+class QXmlStreamReader;
+class XmlPartWriter;
 
 // Writes one worksheet of the template with cells filled in: a few single
 // cells and a table of record rows that are pulled one at a time, so a list
@@ -47,6 +49,9 @@ private:
         QByteArray xml;
     };
 
+    // Reads the row the reader stands on: its start tag and each of its cells whole.
+    void readTemplateRow(QXmlStreamReader &xml, int row, QByteArray &rowStart,
+                         std::vector<TemplateCell> &templateCells);
     std::optional<int> nextUpdateRow() const;
     void writeRowsBefore(int row);
     void writeRow(int row, const std::vector<TemplateCell> &templateCells,
@@ -57,7 +62,7 @@ private:
     bool pullTableRow();
 
     DateStyles &m_styles;
-    class XmlPartWriter *m_writer = nullptr;
+    XmlPartWriter *m_writer = nullptr;
     const Cells *m_cells = nullptr;
     Cells::const_iterator m_nextCell;
     Table *m_table = nullptr;

@@ -98,7 +98,6 @@ bool XmlPartWriter::flush()
     if (!m_buffer.isEmpty() && !m_failed) {
         const char *data = m_buffer.constData();
         qsizetype left = m_buffer.size();
-        // The open start tag's '>' is not written yet, so the bytes so far are whole.
         m_failed = m_device.write(data, left) != left;
     }
     m_buffer.clear();
