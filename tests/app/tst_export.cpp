@@ -7,7 +7,11 @@
 #include "WriteToFile.h"
 
 #include <QCheckBox>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QLineEdit>
+#include <QProcess>
 
 namespace {
 
@@ -23,6 +27,19 @@ QByteArray readFile(const QString &path)
 {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// The cells openpyxl reads from a workbook; empty when it cannot run.
+QJsonObject readBack(const QString &path)
+{
+    QProcess python;
+    python.start(
+        QFile::exists(QStringLiteral("/usr/bin/python3")) ? QStringLiteral("/usr/bin/python3")
+                                                          : QStringLiteral("python3"),
+        {QStringLiteral(TESK_TESTS_DIR "/export/workbook_cells.py"), QStringLiteral("read"), path});
+    if (!python.waitForFinished(60000) || python.exitCode() != 0)
+        return {};
+    return QJsonDocument::fromJson(python.readAllStandardOutput()).object();
 }
 
 template<typename T> T *child(QWidget *dialog, const QString &name)
@@ -71,6 +88,18 @@ private slots:
         QCOMPARE(readFile(folder + QStringLiteral("/Data4Excel.lst")), list);
         QCOMPARE(program.opener.opened, QStringList{folder + QStringLiteral("/TeskData 1.xlsx")});
         QVERIFY(QFile::exists(folder + QStringLiteral("/MyTemp.xlsx")));
+        const QJsonObject book = readBack(folder + QStringLiteral("/TeskData 1.xlsx"));
+        // python3-openpyxl, one of the test packages, reads the workbook back.
+        QVERIFY(!book.isEmpty());
+        const QJsonObject sheet =
+            book[QStringLiteral("sheets")][QStringLiteral("Survey")].toObject();
+        QCOMPARE(sheet[QStringLiteral("B4")].toArray()[1].toString(),
+                 QStringLiteral("2026-12-05 00:00:00"));
+        QCOMPARE(sheet[QStringLiteral("C10")].toArray()[1].toDouble(), 0.1);
+        QCOMPARE(sheet[QStringLiteral("C12")].toArray()[1].toDouble(), 6.5);
+        QCOMPARE(sheet[QStringLiteral("B12")].toArray()[1].toString(),
+                 QStringLiteral("2026-12-04 08:17:00"));
+        QCOMPARE(sheet[QStringLiteral("F12")].toArray()[1].toString(), QStringLiteral("ok (0)"));
         QVERIFY(!QFile::exists(program.listFile()));
         QCOMPARE(program.widget<QLineEdit>(QStringLiteral("edCount"))->text(), QStringLiteral("0"));
         QCOMPARE(program.controller->grid().NumOfRec(), 0);
