@@ -24,6 +24,19 @@ QString ListExport::nameProblem(const QString &name)
     return {};
 }
 
+QString ListExport::targetProblem(const WorkingListFile &list, const QString &folder,
+                                  const QString &userName, const QString &commonName)
+{
+    // The working list itself is restarted after the copies, so a copy onto it would be lost.
+    const QString working = QFileInfo(list.path()).absoluteFilePath();
+    for (const QString &name : {userName, commonName}) {
+        if (QFileInfo(listPath(folder, name)).absoluteFilePath() == working)
+            return QObject::tr("The name \"%1\" is the working list's own; choose another.")
+                .arg(name);
+    }
+    return {};
+}
+
 QString ListExport::listPath(const QString &folder, const QString &name)
 {
     return folder + QChar(u'/') + name + Extension;
@@ -70,6 +83,8 @@ ListExport::Result ListExport::WriteListFiles(WorkingListFile &list, const QStri
                                               const QStringList &legendLines)
 {
     if (QString problem = nameProblem(userName); !problem.isEmpty())
+        return {false, problem};
+    if (QString problem = targetProblem(list, folder, userName, commonName); !problem.isEmpty())
         return {false, problem};
     if (!WorkingListFile::FileExist(list.path()))
         return {false, QObject::tr("There is nothing to save: the working list file %1 does not "

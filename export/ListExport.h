@@ -26,6 +26,10 @@ public:
     // The name is used as typed otherwise; an empty name gives ".lst".
     static QString nameProblem(const QString &name);
 
+    // Empty unless a copy would land on the working list itself.
+    static QString targetProblem(const WorkingListFile &list, const QString &folder,
+                                 const QString &userName, const QString &commonName);
+
     static QString listPath(const QString &folder, const QString &name);
 
     // `legendLines` are the five legend lines of the restarted working list.

@@ -56,7 +56,11 @@ void ListSaver::tell(const QString &text)
 
 bool ListSaver::writeTextFiles(const QString &name, bool withWorkbook)
 {
-    if (const QString problem = ListExport::nameProblem(name); !problem.isEmpty()) {
+    QString problem = ListExport::nameProblem(name);
+    if (problem.isEmpty())
+        problem = ListExport::targetProblem(m_services.list, m_services.programFolder, name,
+                                            CommonFileName);
+    if (!problem.isEmpty()) {
         tell(problem);
         return false;
     }

@@ -106,6 +106,10 @@ private slots:
             QCOMPARE(saver.ReturnCode, 0);
         }
         QCOMPARE(m_prompt.count(QStringLiteral("The file name")), 4);
+        // The working list's own name would lose the list when it restarts.
+        QCOMPARE(loaded().save(QStringLiteral("TeskTemp"), false, false),
+                 ListSaver::Next::StayOpen);
+        QVERIFY(m_prompt.shown.last().text.contains(QStringLiteral("working list's own")));
         QVERIFY(!QFile::exists(file(QStringLiteral("Data4Excel.lst"))));
         QCOMPARE(m_list->TotalRecords(), 2);
         // Spaces are kept and an empty name gives ".lst".
