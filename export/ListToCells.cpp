@@ -2,7 +2,6 @@
 
 #include "DateTimeText.h"
 #include "NumberText.h"
-#include "RecordLine.h"
 #include "SerialDate.h"
 
 #include <QLocale>
@@ -10,10 +9,6 @@
 #include <cmath>
 
 namespace {
-
-// The width the date-time field takes in a record line, its blank included.
-constexpr qsizetype TimeFieldWidth = RecordLine::FieldWidths[1] + 1;
-constexpr qsizetype MarkFieldWidth = RecordLine::FieldWidths[2] + 1;
 
 bool isDigit(QChar c)
 {
@@ -89,10 +84,12 @@ std::optional<ListToCells::Row> ListToCells::recordRow(QStringView line)
     const auto time = DateTimeText::parse(timeText);
     if (!time)
         return std::nullopt;
-    // The date-time never fills its field, so the mark field follows at a fixed place.
-    const QStringView mark =
-        line.mid(std::min(start + TimeFieldWidth, line.size())).left(MarkFieldWidth).trimmed();
-    QStringView rest = line.mid(std::min(start + TimeFieldWidth + MarkFieldWidth, line.size()));
+    // The mark, when there is one, is the first thing after the date-time's
+    // padding: a lone asterisk, which no value can be.
+    QStringView rest = line.mid(start + timeText.size()).trimmed();
+    const bool marked = rest.startsWith(u'*') && (rest.size() == 1 || rest[1] == u' ');
+    if (marked)
+        rest = rest.mid(1);
     const QStringView value = takeToken(rest);
     const QStringView units = takeToken(rest);
     const QStringView status = takeToken(rest);
@@ -100,7 +97,7 @@ std::optional<ListToCells::Row> ListToCells::recordRow(QStringView line)
     return Row{CellValue::ofText(line.left(start).trimmed().toString()),
                CellValue::ofDateTime(SerialDate::fromDateTime(*time)),
                CellValue::ofNumber(NumberText::leadingNumber(value)),
-               CellValue::ofText(mark == u"*" ? QStringLiteral("*") : QStringLiteral(" ")),
+               CellValue::ofText(marked ? QStringLiteral("*") : QStringLiteral(" ")),
                CellValue::ofText(units.toString()),
                CellValue::ofText(statusText(static_cast<int>(std::clamp(code, -1e9, 1e9)))),
                CellValue::ofText(rest.trimmed().toString())};

@@ -124,6 +124,14 @@ private slots:
         QCOMPARE((*midnight)[2].number, 12.0);
         QCOMPARE((*midnight)[5].text, QStringLiteral("  (-1)"));
         QVERIFY(!ListToCells::recordRow(QStringLiteral("no date here")));
+        // A line whose fields have shifted still gives each its column.
+        const auto shifted = ListToCells::recordRow(
+            QStringLiteral("A-LONG-INSTRUMENT-NUMBER 2026-12-04 08:15:42 * 0.10 uSv/h 12"));
+        QCOMPARE((*shifted)[0].text, QStringLiteral("A-LONG-INSTRUMENT-NUMBER"));
+        QCOMPARE((*shifted)[2].number, 0.1);
+        QCOMPARE((*shifted)[3].text, QStringLiteral("*"));
+        QCOMPARE((*shifted)[5].text, QStringLiteral("OvrThrRate (12)"));
+        QCOMPARE((*shifted)[6].text, QString());
 
         const QList<std::pair<int, QString>> words = {
             {1, QStringLiteral("LowBat (1)")},       {3, QStringLiteral("DetFail (3)")},
