@@ -7,12 +7,12 @@
 class UserPrompt
 {
 public:
-    enum class Icon { None, Information, Question, Critical };
-    enum class Buttons { Ok, YesNo, YesNoCancel };
+    enum class Icon { None, Information, Question, Exclamation, Critical };
+    enum class Buttons { Ok, YesNo, YesNoCancel, AbortRetryIgnore };
     // Cancel is also the answer of a question dismissed without a choice
     // (Escape, the close button): callers change nothing then, so a dismissed
     // question never destroys data.
-    enum class Answer { Ok, Yes, No, Cancel };
+    enum class Answer { Ok, Yes, No, Cancel, Abort, Retry, Ignore };
 
     struct Message
     {

@@ -17,6 +17,9 @@ UserPrompt::Answer MessageBoxPrompt::show(const Message &message)
     case Icon::Question:
         box.setIcon(QMessageBox::Question);
         break;
+    case Icon::Exclamation:
+        box.setIcon(QMessageBox::Warning);
+        break;
     case Icon::Critical:
         box.setIcon(QMessageBox::Critical);
         break;
@@ -38,6 +41,9 @@ UserPrompt::Answer MessageBoxPrompt::show(const Message &message)
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
         box.setEscapeButton(QMessageBox::Cancel);
         break;
+    case Buttons::AbortRetryIgnore:
+        box.setStandardButtons(QMessageBox::Abort | QMessageBox::Retry | QMessageBox::Ignore);
+        break;
     }
     switch (box.exec()) {
     case QMessageBox::Yes:
@@ -48,6 +54,12 @@ UserPrompt::Answer MessageBoxPrompt::show(const Message &message)
         return Answer::Cancel;
     case QMessageBox::Ok:
         return Answer::Ok;
+    case QMessageBox::Abort:
+        return Answer::Abort;
+    case QMessageBox::Retry:
+        return Answer::Retry;
+    case QMessageBox::Ignore:
+        return Answer::Ignore;
     default:
         return message.buttons == Buttons::Ok ? Answer::Ok : Answer::Cancel;
     }

@@ -3,8 +3,10 @@
 #include "LocalSystemInfoRegistry.h"
 #include "MainController.h"
 #include "PortSelection.h"
+#include "SaveCommand.h"
 #include "SetSerPort.h"
 #include "SystemInfoLauncher.h"
+#include "WriteToFile.h"
 #include "frmAbout.h"
 #include "frmCalibration.h"
 #include "frmDebug.h"
@@ -95,6 +97,8 @@ frmMain::frmMain(MainController &controller, QWidget *parent)
     m_calibration = new frmCalibration(this);
     m_parameters = new frmParameters(this);
 
+    m_save = new SaveCommand(
+        controller, [this] { return runSaveDialog(); }, this);
     connectCommands();
     applyAllStates();
     resize(1024, 700);
@@ -350,6 +354,7 @@ void frmMain::connectCommands()
          [this] { showParametersDialog(); });
     both(QStringLiteral("btSetTime"), QStringLiteral("mnSendTime"), [&c] { c.btSetTime(); });
     both(QStringLiteral("btTest"), QStringLiteral("mnTest"), [&c] { c.btTest(); });
+    both(QStringLiteral("btWrFile"), QStringLiteral("mnWrFile"), [this] { m_save->btWrFile(); });
     onClick(QStringLiteral("btClearList"), [&c] { c.btClearList(); });
     onClick(QStringLiteral("btMuteAlarm"), [&c] { c.btMuteAlarm(); });
     onClick(QStringLiteral("btDebug"), [this] { showDebugWindow(); });
@@ -460,6 +465,16 @@ void frmMain::showLegendDialog()
 {
     frmLegend dialog(m_controller.legend(), this);
     dialog.exec();
+}
+
+int frmMain::runSaveDialog()
+{
+    WriteToFile dialog({m_controller.settings(), m_controller.prompt(), *m_opener,
+                        m_controller.listFile(), m_controller.legend(),
+                        m_controller.programFolder()},
+                       this);
+    dialog.exec();
+    return dialog.ReturnCode();
 }
 
 void frmMain::showDebugWindow()

@@ -1,8 +1,12 @@
 #pragma once
 
+#include "DesktopServicesOpener.h"
+
 #include <QMainWindow>
 
+class DesktopOpener;
 class MainController;
+class SaveCommand;
 class QAction;
 class QLabel;
 class QPushButton;
@@ -28,6 +32,9 @@ public:
 
     frmDebug &debugWindow() { return *m_debug; }
     frmCalibration &calibrationWindow() { return *m_calibration; }
+    SaveCommand &saveCommand() { return *m_save; }
+    // Where saved workbooks are opened; the desktop's own by default.
+    void setDesktopOpener(DesktopOpener &opener) { m_opener = &opener; }
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -47,6 +54,7 @@ private:
     void showParametersDialog();
     void showPortDialog();
     void showLegendDialog();
+    int runSaveDialog();
     void showDebugWindow();
     void showAboutBox();
 
@@ -58,6 +66,9 @@ private:
     frmDebug *m_debug = nullptr;
     frmCalibration *m_calibration = nullptr;
     frmParameters *m_parameters = nullptr;
+    SaveCommand *m_save = nullptr;
+    DesktopServicesOpener m_desktopOpener;
+    DesktopOpener *m_opener = &m_desktopOpener;
     QToolBar *m_toolbar = nullptr;
     QLabel *m_value = nullptr;
     QTableView *m_grid = nullptr;

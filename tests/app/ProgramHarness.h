@@ -5,6 +5,7 @@
 #include "MainController.h"
 #include "MeterServer.h"
 #include "ProfileFile.h"
+#include "ScriptedOpener.h"
 #include "ScriptedPrompt.h"
 #include "ScriptedSoundPlayer.h"
 #include "frmMain.h"
@@ -33,6 +34,7 @@ public:
     QList<QByteArray> commands; // every command the meter received, in order
     std::unique_ptr<ProfileFile> settings;
     ScriptedPrompt prompt;
+    ScriptedOpener opener; // files the program opens in the desktop's application
     FixedClock clock;
     ScriptedSoundPlayer *player = nullptr;
     std::unique_ptr<MainController> controller;
@@ -76,6 +78,7 @@ public:
         controller = std::make_unique<MainController>(
             MainController::Services{*settings, clock, prompt, player, programFolder()});
         window = std::make_unique<frmMain>(*controller);
+        window->setDesktopOpener(opener);
         controller->startUp(arguments);
         window->show();
     }

@@ -145,9 +145,9 @@ private slots:
         QTemporaryDir dir;
         const QString link = dir.filePath(QStringLiteral("meter"));
         QProcess meter;
-        meter.start(
-            QStringLiteral(TESK_METER_SIM_PATH),
-            {QStringLiteral("--link"), link, QStringLiteral("--records"), QStringLiteral("3")});
+        meter.start(QStringLiteral(TESK_METER_SIM_PATH),
+                    {QStringLiteral("--link"), link, QStringLiteral("--records"),
+                     QStringLiteral("3"), QStringLiteral("--end-with-input")});
         QVERIFY(meter.waitForStarted(Patience));
         // The meter announces its device and link once the line is open.
         QTRY_VERIFY_WITH_TIMEOUT(meter.canReadLine(), Patience);
@@ -167,7 +167,8 @@ private slots:
         for (const QByteArray &message : messages)
             QVERIFY2(isValidReading(message), message.toHex(' ').constData());
 
-        meter.terminate();
+        // Its starter ended: the meter ends too.
+        meter.closeWriteChannel();
         QVERIFY(meter.waitForFinished(Patience));
         QCOMPARE(meter.exitCode(), 0);
         QVERIFY2(!QFileInfo(link).isSymLink(), "the link goes with the meter");

@@ -1,0 +1,33 @@
+#pragma once
+
+#include "CellValue.h"
+
+#include <QString>
+#include <QStringView>
+
+#include <array>
+#include <optional>
+
+// How the lines of a saved list become worksheet values: the keys of the five
+// legend lines, the seven columns of a record line and the status words.
+class ListToCells
+{
+public:
+    static constexpr int ColumnCount = 7;
+    using Row = std::array<CellValue, ColumnCount>;
+
+    // The value after the key of legend line `lineNumber` (1 to 5), or
+    // nothing when the line lacks its key.
+    static std::optional<QString> legendValue(int lineNumber, const QString &line);
+
+    // The legend date as the program writes it or in the system's short
+    // date form, as a day count.
+    static std::optional<double> legendDate(const QString &text);
+
+    // Instrument number, date-time, value, mark, units, status, detector;
+    // nothing when the line holds no date-time where a record has it.
+    static std::optional<Row> recordRow(QStringView line);
+
+    // "ok (0)", "OvrThrDose (5)", "  (-1)".
+    static QString statusText(int code);
+};

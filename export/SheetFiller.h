@@ -1,0 +1,80 @@
+#pragma once
+
+#include "CellValue.h"
+#include "ListToCells.h"
+
+#include <QByteArray>
+#include <QIODevice>
+#include <QString>
+
+#include <functional>
+#include <map>
+#include <optional>
+#include <vector>
+
+class DateStyles;
+class QXmlStreamReader;
+class XmlPartWriter;
+
+// Writes one worksheet of the template with cells filled in: a few single
+// cells and a table of record rows that are pulled one at a time, so a list
+// of any length is never held whole. Everything else of the sheet comes out
+// as it was; a filled cell keeps the format of the cell it replaces.
+class SheetFiller
+{
+public:
+    using Cells = std::map<std::pair<int, int>, CellValue>; // (row, column) -> value
+
+    struct Table
+    {
+        int row = 0;
+        int column = 0;
+        // The next record row; false at the end of the records or on a failure.
+        std::function<bool(ListToCells::Row &)> next;
+        qint64 rowsWritten = 0;
+    };
+
+    explicit SheetFiller(DateStyles &styles);
+
+    // False, with the reason in `problem`, when the sheet could not be read
+    // or written.
+    bool write(const QByteArray &sheetXml, const Cells &cells, Table *table, QIODevice &out,
+               QString &problem);
+
+private:
+    struct TemplateCell
+    {
+        int column = 0;
+        int style = -1;
+        QByteArray xml;
+    };
+
+    // Reads the row the reader stands on: its start tag and each of its cells whole.
+    void readTemplateRow(QXmlStreamReader &xml, int row, QByteArray &rowStart,
+                         std::vector<TemplateCell> &templateCells);
+    std::optional<int> nextUpdateRow() const;
+    void writeRowsBefore(int row);
+    void writeRow(int row, const std::vector<TemplateCell> &templateCells,
+                  const QByteArray &rowStart);
+    void writeCell(QByteArray &out, const QByteArray &rowText, int column, const CellValue &value,
+                   int base);
+    int columnStyle(int column) const;
+    bool pullTableRow();
+
+    DateStyles &m_styles;
+    XmlPartWriter *m_writer = nullptr;
+    const Cells *m_cells = nullptr;
+    Cells::const_iterator m_nextCell;
+    Table *m_table = nullptr;
+    std::optional<ListToCells::Row> m_pending;
+    int m_pendingRow = 0;
+    struct ColumnStyle
+    {
+        int first;
+        int last;
+        int style;
+    };
+    std::vector<ColumnStyle> m_columnStyles;
+    std::vector<QByteArray> m_columnLetters;
+    QByteArray m_row; // the row being written, kept for its capacity
+};

@@ -1,0 +1,320 @@
+#include "Xl.h"
+
+#include "DateStyles.h"
+#include "DesktopOpener.h"
+#include "ListLineReader.h"
+#include "TemplateWorkbook.h"
+#include "UserPrompt.h"
+#include "WorkingListFile.h"
+#include "XmlPartWriter.h"
+
+#include <QBuffer>
+#include <QFileInfo>
+#include <QObject>
+#include <QTemporaryFile>
+#include <QXmlStreamReader>
+
+namespace {
+
+const QStringList HeaderNames = {QStringLiteral("DeptCell"), QStringLiteral("DateCell"),
+                                 QStringLiteral("DetCell"), QStringLiteral("LocCell"),
+                                 QStringLiteral("UserCell")};
+const QString FirstLineName = QStringLiteral("FirstLine");
+
+// A part copied token by token; `edit` may write instead of the token
+// (returning true) or leave it to be copied.
+QByteArray rewritten(const QByteArray &bytes,
+                     const std::function<bool(QXmlStreamReader &, XmlPartWriter &)> &edit)
+{
+    QByteArray result;
+    QBuffer out(&result);
+    out.open(QIODevice::WriteOnly);
+    XmlPartWriter writer(out);
+    writer.declaration();
+    QXmlStreamReader xml(bytes);
+    while (!xml.atEnd()) {
+        xml.readNext();
+        if (!edit(xml, writer))
+            writer.copyToken(xml);
+    }
+    writer.flush();
+    return xml.hasError() ? bytes : result;
+}
+
+bool endsIn(QStringView text, QStringView tail)
+{
+    return text.endsWith(tail);
+}
+
+} // namespace
+
+Xl::Xl(QString programFolder, UserPrompt &prompt, DesktopOpener &opener)
+    : m_folder(std::move(programFolder)), m_prompt(prompt), m_opener(opener)
+{}
+
+Xl::~Xl() = default;
+
+bool Xl::OpenXl(const QString &templatePath, bool visible)
+{
+    // The workbook is shown once it is saved; nothing is on screen before.
+    Q_UNUSED(visible)
+    QString problem;
+    m_template = XlsxPackage::read(templatePath, problem);
+    if (m_template)
+        m_parts = WorkbookParts::parse(*m_template, problem);
+    if (m_parts) {
+        for (const QString &name : HeaderNames + QStringList{FirstLineName}) {
+            const auto place = m_parts->place(name, problem);
+            if (!place)
+                break;
+            if (!XlsxPackage::find(*m_template, place->sheetPart)) {
+                problem = QObject::tr("the sheet of its name %1 is missing").arg(name);
+                break;
+            }
+            m_places[name] = *place;
+        }
+    }
+    if (!problem.isEmpty()) {
+        m_problem = QObject::tr("The template %1 cannot be used: %2.").arg(templatePath, problem);
+        CloseXl();
+        return false;
+    }
+    return true;
+}
+
+void Xl::CloseXl()
+{
+    m_records.reset();
+    m_list.close();
+    m_template.reset();
+    m_parts.reset();
+    m_places.clear();
+    m_cells.clear();
+}
+
+bool Xl::ListToXl(const QString &basePath)
+{
+    m_list.setFileName(basePath + QStringLiteral(".lst"));
+    if (!m_list.open(QIODevice::ReadOnly)) {
+        m_problem = QObject::tr("The list file %1 cannot be read: %2")
+                        .arg(m_list.fileName(), m_list.errorString());
+        return false;
+    }
+    for (;;) {
+        m_list.seek(0);
+        m_records = std::make_unique<ListLineReader>(m_list);
+        QStringList legend;
+        QByteArray line;
+        int errors = 0;
+        m_lineNumber = 0;
+        while (m_lineNumber < WorkingListFile::HeaderLineCount && m_records->nextLine(line)) {
+            ++m_lineNumber;
+            if (m_lineNumber > 5)
+                continue;
+            const auto value = ListToCells::legendValue(static_cast<int>(m_lineNumber),
+                                                        WorkingListFile::unquote(line));
+            legend << value.value_or(QString());
+            if (!value)
+                ++errors;
+            if (errors == 0)
+                continue;
+            const auto answer = m_prompt.show(
+                {QStringLiteral("Input file format error has occured"), QStringLiteral("Error"),
+                 UserPrompt::Icon::Exclamation, UserPrompt::Buttons::AbortRetryIgnore});
+            if (answer == UserPrompt::Answer::Retry)
+                break;
+            // Abort, Ignore or a dismissed box: the workbook is saved as far as filled.
+            m_records.reset();
+            return true;
+        }
+        if (errors > 0)
+            continue;
+        if (m_lineNumber < WorkingListFile::HeaderLineCount) {
+            // A list without its legend gives neither legend cells nor records.
+            m_records.reset();
+            return true;
+        }
+        const auto date = ListToCells::legendDate(legend[1]);
+        if (!date) {
+            m_problem = QObject::tr("The legend date \"%1\" in %2 is not a date.")
+                            .arg(legend[1], m_list.fileName());
+            return false;
+        }
+        const CellValue values[] = {CellValue::ofText(legend[0]), CellValue::ofDate(*date),
+                                    CellValue::ofText(legend[2]), CellValue::ofText(legend[3]),
+                                    CellValue::ofText(legend[4])};
+        for (qsizetype i = 0; i < HeaderNames.size(); ++i) {
+            const WorkbookParts::CellPlace &place = m_places[HeaderNames[i]];
+            m_cells[place.sheetPart][{place.row, place.column}] = values[i];
+        }
+        return true;
+    }
+}
+
+bool Xl::nextRecord(ListToCells::Row &row)
+{
+    QByteArray line;
+    if (!m_records || !m_records->nextLine(line))
+        return false;
+    ++m_lineNumber;
+    const QString text = WorkingListFile::unquote(line);
+    auto values = ListToCells::recordRow(text);
+    if (!values) {
+        m_recordProblem = QObject::tr("Line %1 of %2 is not a record: %3")
+                              .arg(m_lineNumber)
+                              .arg(m_list.fileName(), text.left(80));
+        return false;
+    }
+    row = std::move(*values);
+    return true;
+}
+
+bool Xl::saveWorkbook(const QString &path)
+{
+    const std::vector<XlsxPackage::Part> &parts = *m_template;
+    const XlsxPackage::Part *stylesPart = XlsxPackage::find(parts, m_parts->stylesPart);
+    DateStyles styles(*m_parts, stylesPart ? stylesPart->bytes : QByteArray());
+    const WorkbookParts::CellPlace &first = m_places[FirstLineName];
+    SheetFiller::Table table{first.row, first.column,
+                             [this](ListToCells::Row &row) { return nextRecord(row); }, 0};
+
+    // The filled sheets go to files beside the workbook, so no list is held whole.
+    std::map<QString, std::unique_ptr<QTemporaryFile>> sheets;
+    for (const XlsxPackage::Part &part : parts) {
+        const bool hasTable = m_records && part.name == first.sheetPart;
+        if (!hasTable && !m_cells.contains(part.name))
+            continue;
+        auto file =
+            std::make_unique<QTemporaryFile>(m_folder + QStringLiteral("/.tesk-sheet-XXXXXX"));
+        if (!file->open()) {
+            m_problem = QObject::tr("A work file in %1 cannot be written: %2")
+                            .arg(m_folder, file->errorString());
+            return false;
+        }
+        SheetFiller filler(styles);
+        QString problem;
+        const bool written = filler.write(part.bytes, m_cells[part.name],
+                                          hasTable ? &table : nullptr, *file, problem);
+        if (!m_recordProblem.isEmpty()) {
+            m_problem = m_recordProblem;
+            return false;
+        }
+        if (!written || !file->flush()) {
+            m_problem = QObject::tr("%1 cannot be written: %2")
+                            .arg(path, problem.isEmpty() ? file->errorString() : problem);
+            return false;
+        }
+        file->close();
+        sheets[part.name] = std::move(file);
+    }
+    if (m_records)
+        m_leftOut = m_records->countRemainingLines();
+    if (!sheets.contains(first.sheetPart) && !m_cells.empty() && m_records) {
+        m_problem = QObject::tr("The template's sheet for FirstLine is missing.");
+        return false;
+    }
+
+    const QString calcChain = m_parts->calcChainPart;
+    std::vector<XlsxPackage::Part> output;
+    for (const XlsxPackage::Part &part : parts) {
+        if (part.name == calcChain)
+            continue; // the application rebuilds it when it recalculates
+        XlsxPackage::Part copy{part.name, part.bytes, {}};
+        if (const auto sheet = sheets.find(part.name); sheet != sheets.end()) {
+            copy.bytes.clear();
+            copy.file = sheet->second->fileName();
+        } else if (part.name == m_parts->stylesPart && styles.changed()) {
+            copy.bytes = styles.rewrite(part.bytes);
+        } else if (part.name == m_parts->workbookPart) {
+            // Formulas of the template are recalculated when the workbook opens.
+            const bool hasCalcPr = part.bytes.contains("calcPr");
+            copy.bytes =
+                rewritten(part.bytes, [hasCalcPr](QXmlStreamReader &xml, XmlPartWriter &writer) {
+                    if (xml.isStartElement() && xml.name() == u"calcPr") {
+                        writer.copyStartElement(xml, {u"fullCalcOnLoad"}, "fullCalcOnLoad=\"1\"");
+                        return true;
+                    }
+                    if (!hasCalcPr && xml.isEndElement() && xml.name() == u"definedNames") {
+                        writer.copyToken(xml);
+                        const QByteArray prefix =
+                            xml.prefix().isEmpty() ? QByteArray() : xml.prefix().toUtf8() + ':';
+                        writer.raw('<' + prefix + "calcPr fullCalcOnLoad=\"1\"/>");
+                        return true;
+                    }
+                    return false;
+                });
+        } else if (!calcChain.isEmpty() && part.name == m_parts->workbookRelsPart) {
+            copy.bytes = rewritten(part.bytes, [](QXmlStreamReader &xml, XmlPartWriter &) {
+                if (xml.isStartElement() && xml.name() == u"Relationship" &&
+                    endsIn(xml.attributes().value(QStringLiteral("Type")), u"/calcChain")) {
+                    xml.skipCurrentElement();
+                    return true;
+                }
+                return false;
+            });
+        } else if (!calcChain.isEmpty() && part.name == QStringLiteral("[Content_Types].xml")) {
+            copy.bytes =
+                rewritten(part.bytes, [&calcChain](QXmlStreamReader &xml, XmlPartWriter &) {
+                    if (xml.isStartElement() && xml.name() == u"Override" &&
+                        xml.attributes().value(QStringLiteral("PartName")) == u'/' + calcChain) {
+                        xml.skipCurrentElement();
+                        return true;
+                    }
+                    return false;
+                });
+        }
+        output.push_back(std::move(copy));
+    }
+    m_problem = XlsxPackage::write(path, output);
+    return m_problem.isEmpty();
+}
+
+bool Xl::SaveXl(const QString &FileName, bool mClose)
+{
+    m_problem.clear();
+    m_leftOut = 0;
+    const QString templatePath = m_folder + QChar(u'/') + TemplateName;
+    const QString output = m_folder + QChar(u'/') + FileName + WorkbookExtension;
+    if (QFileInfo(output).absoluteFilePath() == QFileInfo(templatePath).absoluteFilePath()) {
+        m_problem = QObject::tr("A workbook named %1 would replace the template.").arg(output);
+        return false;
+    }
+    if (!QFileInfo::exists(templatePath)) {
+        if (const QString problem = TemplateWorkbook::write(templatePath); !problem.isEmpty()) {
+            m_problem = QObject::tr("The template %1 is missing and cannot be made: %2")
+                            .arg(templatePath, problem);
+            return false;
+        }
+    }
+    if (!OpenXl(templatePath, !mClose))
+        return false;
+    const bool saved = ListToXl(m_folder + QChar(u'/') + FileName) && saveWorkbook(output);
+    CloseXl();
+    if (!saved)
+        return false;
+    if (!mClose) {
+        if (const QString problem = m_opener.open(output); !problem.isEmpty()) {
+            m_problem = QObject::tr("The workbook %1 is saved, but %2.").arg(output, problem);
+            return false;
+        }
+    }
+    return true;
+}
+
+bool Xl::OpenTemplate(bool mClose)
+{
+    // The application opens the workbook and runs its macro; closing it at
+    // once would end the macro, so it is opened either way.
+    Q_UNUSED(mClose)
+    for (const char *extension : {".xls", ".xlsm", ".xlsx", ".ods"}) {
+        const QString path = m_folder + QStringLiteral("/template") + QLatin1String(extension);
+        if (!QFileInfo::exists(path))
+            continue;
+        m_problem = m_opener.open(path);
+        return m_problem.isEmpty();
+    }
+    m_problem = QObject::tr("There is no macro workbook template.xls (nor template.xlsm, "
+                            "template.xlsx or template.ods) in %1.")
+                    .arg(m_folder);
+    return false;
+}

@@ -1,0 +1,151 @@
+#include "ProgramHarness.h"
+
+#include "DateTimeText.h"
+#include "MeterSimulator.h"
+#include "SaveCommand.h"
+#include "TeskCommonPart.h"
+#include "WriteToFile.h"
+
+#include <QCheckBox>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QLineEdit>
+#include <QProcess>
+
+namespace {
+
+MeterSimulator::Reading storedAt(int hour, int minute, double value)
+{
+    MeterSimulator::Reading reading;
+    reading.taken = DateTimeText::wallClock(QDate(2026, 12, 4), QTime(hour, minute, 42));
+    reading.value = value;
+    return reading;
+}
+
+QByteArray readFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// The cells openpyxl reads from a workbook; empty when it cannot run.
+QJsonObject readBack(const QString &path)
+{
+    QProcess python;
+    python.start(
+        QFile::exists(QStringLiteral("/usr/bin/python3")) ? QStringLiteral("/usr/bin/python3")
+                                                          : QStringLiteral("python3"),
+        {QStringLiteral(TESK_TESTS_DIR "/export/workbook_cells.py"), QStringLiteral("read"), path});
+    if (!python.waitForFinished(60000) || python.exitCode() != 0)
+        return {};
+    return QJsonDocument::fromJson(python.readAllStandardOutput()).object();
+}
+
+template<typename T> T *child(QWidget *dialog, const QString &name)
+{
+    return dialog->findChild<T *>(name);
+}
+
+} // namespace
+
+class ExportTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init() { TeskCommonPart::PortInUse = TeskCommonPart::CommPortNumber = 0; }
+
+    void aDownloadIsSavedAsTextAndWorkbookAndANewListStarts()
+    {
+        ProgramHarness program;
+        program.meter->simulator().setStoredReadings(
+            {storedAt(8, 15, 0.1), storedAt(8, 16, 0.12), storedAt(8, 17, 6.5)});
+        QVERIFY(program.startConnected());
+        program.button(QStringLiteral("btGetData"))->click();
+        QTRY_COMPARE_WITH_TIMEOUT(program.prompt.count(QStringLiteral("Data loaded succesfully.")),
+                                  1, 15000);
+        const QByteArray list = readFile(program.listFile());
+        QSignalSpy saved(&program.window->saveCommand(), &SaveCommand::listSaved);
+
+        bool offered = false;
+        ProgramHarness::whenModal<WriteToFile>([&offered](WriteToFile *dialog) {
+            offered = child<QLineEdit>(dialog, QStringLiteral("edFileName"))->text() ==
+                          QStringLiteral("TeskData 1") &&
+                      child<QCheckBox>(dialog, QStringLiteral("chkCloseExel"))->isChecked() &&
+                      child<QCheckBox>(dialog, QStringLiteral("chkCloseExel"))->isVisible();
+            child<QCheckBox>(dialog, QStringLiteral("btSaveExcel"))->click();
+            child<QPushButton>(dialog, QStringLiteral("btWrite"))->click();
+        });
+        program.commands.clear();
+        program.button(QStringLiteral("btWrFile"))->click();
+        QVERIFY(offered);
+        QCOMPARE(saved.count(), 1);
+        QVERIFY(program.commands.isEmpty() ||
+                program.commands.first() == CommandFrame::onlineStop());
+        const QString folder = program.programFolder();
+        QCOMPARE(readFile(folder + QStringLiteral("/TeskData 1.lst")), list);
+        QCOMPARE(readFile(folder + QStringLiteral("/Data4Excel.lst")), list);
+        QCOMPARE(program.opener.opened, QStringList{folder + QStringLiteral("/TeskData 1.xlsx")});
+        QVERIFY(QFile::exists(folder + QStringLiteral("/MyTemp.xlsx")));
+        const QJsonObject book = readBack(folder + QStringLiteral("/TeskData 1.xlsx"));
+        // python3-openpyxl, one of the test packages, reads the workbook back.
+        QVERIFY(!book.isEmpty());
+        const QJsonObject sheet =
+            book[QStringLiteral("sheets")][QStringLiteral("Survey")].toObject();
+        QCOMPARE(sheet[QStringLiteral("B4")].toArray()[1].toString(),
+                 QStringLiteral("2026-12-05 00:00:00"));
+        QCOMPARE(sheet[QStringLiteral("C10")].toArray()[1].toDouble(), 0.1);
+        QCOMPARE(sheet[QStringLiteral("C12")].toArray()[1].toDouble(), 6.5);
+        QCOMPARE(sheet[QStringLiteral("B12")].toArray()[1].toString(),
+                 QStringLiteral("2026-12-04 08:17:00"));
+        QCOMPARE(sheet[QStringLiteral("F12")].toArray()[1].toString(), QStringLiteral("ok (0)"));
+        QVERIFY(!QFile::exists(program.listFile()));
+        QCOMPARE(program.widget<QLineEdit>(QStringLiteral("edCount"))->text(), QStringLiteral("0"));
+        QCOMPARE(program.controller->grid().NumOfRec(), 0);
+        QVERIFY(!program.button(QStringLiteral("btWrFile"))->isEnabled());
+
+        // Saving again without new data says so and deletes nothing.
+        const qsizetype shown = program.prompt.shown.size();
+        ProgramHarness::whenModal<WriteToFile>([](WriteToFile *dialog) {
+            child<QPushButton>(dialog, QStringLiteral("btWrite"))->click();
+            child<QPushButton>(dialog, QStringLiteral("btCancel"))->click();
+        });
+        program.window->saveCommand().btWrFile();
+        QCOMPARE(saved.count(), 1);
+        QCOMPARE(program.prompt.shown.size(), shown + 1);
+        QVERIFY(program.prompt.shown.last().text.contains(QStringLiteral("nothing to save")));
+        QCOMPARE(readFile(folder + QStringLiteral("/TeskData 1.lst")), list);
+        QVERIFY(!QFile::exists(folder + QStringLiteral("/TeskData 2.lst")));
+    }
+
+    void aSaveDuringOnlineCollectionStopsItAndTheNextStartBeginsAFreshList()
+    {
+        ProgramHarness program;
+        program.settings->WriteProfileKey(QStringLiteral("SecInt"), QStringLiteral(" 1"));
+        QVERIFY(program.startConnected());
+        QPushButton *start = program.button(QStringLiteral("btStart"));
+        start->click();
+        QTRY_VERIFY_WITH_TIMEOUT(program.controller->listFile().TotalRecords() >= 2, 15000);
+
+        ProgramHarness::whenModal<WriteToFile>([](WriteToFile *dialog) {
+            child<QPushButton>(dialog, QStringLiteral("btWrite"))->click();
+        });
+        program.button(QStringLiteral("btWrFile"))->click();
+        QCOMPARE(start->text(), QStringLiteral("Start"));
+        QTRY_VERIFY_WITH_TIMEOUT(program.commands.last() == CommandFrame::onlineStop(), 10000);
+        QVERIFY(QFile::exists(program.programFolder() + QStringLiteral("/TeskData 1.lst")));
+        QVERIFY(!QFile::exists(program.listFile()));
+        QCOMPARE(program.controller->listFile().TotalRecords(), 0);
+
+        // No list to append to: the next start asks nothing and begins a new one.
+        const qsizetype shown = program.prompt.shown.size();
+        start->click();
+        QCOMPARE(program.prompt.shown.size(), shown);
+        QCOMPARE(program.listLines().size(), 6);
+        start->click();
+    }
+};
+
+QTEST_MAIN(ExportTest)
+#include "tst_export.moc"

@@ -1,0 +1,215 @@
+#include "ListSaver.h"
+#include "ProfileFile.h"
+#include "ScriptedOpener.h"
+#include "ScriptedPrompt.h"
+#include "SurveyLegend.h"
+#include "WorkingListFile.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <csignal>
+#include <sys/resource.h>
+#include <unistd.h>
+
+namespace {
+
+QByteArray readFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+const QString Record =
+    QStringLiteral("SIM-0000001   2026-12-04 08:15:42        .10      uSv/h      0 GM        ");
+
+} // namespace
+
+class TestListSaver : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+    std::unique_ptr<ProfileFile> m_settings;
+    std::unique_ptr<SurveyLegend> m_legend;
+    std::unique_ptr<WorkingListFile> m_list;
+    ScriptedPrompt m_prompt;
+    ScriptedOpener m_opener;
+
+    QString folder() const { return m_dir.path(); }
+    QString file(const QString &name) const { return folder() + QChar(u'/') + name; }
+
+    ListSaver loaded()
+    {
+        ListSaver saver({*m_settings, m_prompt, m_opener, *m_list, *m_legend, folder()});
+        saver.load();
+        return saver;
+    }
+
+    void startList(int records)
+    {
+        QVERIFY(m_list->OpenNewTempFile(m_legend->headerLines()));
+        for (int i = 0; i < records; ++i)
+            QVERIFY(m_list->appendRecord(Record));
+    }
+
+private slots:
+    void init()
+    {
+        QVERIFY(m_dir.isValid());
+        for (const QString &name : QDir(folder()).entryList(QDir::Files | QDir::Hidden))
+            QFile::remove(file(name));
+        m_settings = std::make_unique<ProfileFile>(file(QStringLiteral("Tesk.ini")));
+        m_legend = std::make_unique<SurveyLegend>(*m_settings, [] { return QDate(2026, 12, 4); });
+        m_list = std::make_unique<WorkingListFile>(file(QStringLiteral("TeskTemp.lst")));
+        m_prompt.shown.clear();
+        m_prompt.answers.clear();
+    }
+
+    void theCounterMovesOnOnlyWithASavedList()
+    {
+        startList(3);
+        ListSaver first = loaded();
+        QCOMPARE(first.edFileName, QStringLiteral("TeskData 1"));
+        QVERIFY(first.openExcelTicked);
+        QVERIFY(readFile(m_settings->path()).contains("OpenExel= 1"));
+        const QByteArray list = readFile(m_list->path());
+        QCOMPARE(first.save(first.edFileName, false, false), ListSaver::Next::Close);
+        QCOMPARE(first.ReturnCode, 1);
+        QCOMPARE(readFile(file(QStringLiteral("TeskData 1.lst"))), list);
+        QCOMPARE(readFile(file(QStringLiteral("Data4Excel.lst"))), list);
+        QVERIFY(readFile(m_settings->path()).contains("FileNumber= 1"));
+        // The working list restarts with the legend header only.
+        QCOMPARE(m_list->TotalRecords(), 0);
+        QCOMPARE(readFile(m_list->path()).count("\r\n"), 6);
+
+        QCOMPARE(loaded().edFileName, QStringLiteral("TeskData 2")); // then cancelled
+        QCOMPARE(loaded().edFileName, QStringLiteral("TeskData 2"));
+        m_settings->WriteProfileKey(QStringLiteral("FileNumber"), QStringLiteral("-5"));
+        QCOMPARE(loaded().edFileName, QStringLiteral("TeskData-4"));
+        m_settings->WriteProfileKey(QStringLiteral("FileNumber"), QStringLiteral(" 32767"));
+        QCOMPARE(loaded().edFileName, QStringLiteral("TeskData 1"));
+        m_settings->WriteProfileKey(QStringLiteral("OpenExel"), QString());
+        const ListSaver untouched = loaded();
+        QCOMPARE(untouched.edFileName, QStringLiteral("data"));
+        QCOMPARE(untouched.FileNumber, qint16(32767));
+    }
+
+    void aNameThatLeavesTheFolderIsRefusedAndNothingIsWritten()
+    {
+        startList(2);
+        for (const QString &name : {QStringLiteral("../escape"), QStringLiteral(".."),
+                                    QStringLiteral("a/b"), QStringLiteral("nul\0x")}) {
+            ListSaver saver = loaded();
+            QCOMPARE(saver.save(name, true, true), ListSaver::Next::StayOpen);
+            QCOMPARE(saver.ReturnCode, 0);
+        }
+        QCOMPARE(m_prompt.count(QStringLiteral("The file name")), 4);
+        // The working list's own name would lose the list when it restarts.
+        QCOMPARE(loaded().save(QStringLiteral("TeskTemp"), false, false),
+                 ListSaver::Next::StayOpen);
+        QVERIFY(m_prompt.shown.last().text.contains(QStringLiteral("working list's own")));
+        QVERIFY(!QFile::exists(file(QStringLiteral("Data4Excel.lst"))));
+        QCOMPARE(m_list->TotalRecords(), 2);
+        // Spaces are kept and an empty name gives ".lst".
+        QCOMPARE(loaded().save(QString(), false, false), ListSaver::Next::Close);
+        QVERIFY(QFile::exists(file(QStringLiteral(".lst"))));
+    }
+
+    void replacingAnExistingFileIsAskedAndADismissedQuestionWritesNothing()
+    {
+        startList(2);
+        QFile old(file(QStringLiteral("TeskData 1.lst")));
+        QVERIFY(old.open(QIODevice::WriteOnly));
+        old.write("keep me");
+        old.close();
+        ListSaver saver = loaded();
+        QCOMPARE(saver.save(saver.edFileName, false, false), ListSaver::Next::StayOpen);
+        QCOMPARE(m_prompt.count(QStringLiteral("The file")), 1);
+        QCOMPARE(readFile(old.fileName()), QByteArray("keep me"));
+        QVERIFY(!QFile::exists(file(QStringLiteral("Data4Excel.lst"))));
+        QCOMPARE(m_list->TotalRecords(), 2);
+        m_prompt.answers = {UserPrompt::Answer::Yes};
+        QCOMPARE(saver.save(saver.edFileName, false, false), ListSaver::Next::Close);
+        QVERIFY(readFile(old.fileName()).startsWith("\"Department: "));
+    }
+
+    void aFullDiskKeepsTheWorkingListAndReturnsNoSuccess()
+    {
+        startList(50);
+        const QByteArray before = readFile(m_list->path());
+        rlimit saved{};
+        QCOMPARE(getrlimit(RLIMIT_FSIZE, &saved), 0);
+        const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limited = saved;
+        limited.rlim_cur = static_cast<rlim_t>(before.size() / 2);
+        QCOMPARE(setrlimit(RLIMIT_FSIZE, &limited), 0);
+        ListSaver saver = loaded();
+        const ListSaver::Next next = saver.save(QStringLiteral("full"), false, false);
+        setrlimit(RLIMIT_FSIZE, &saved);
+        std::signal(SIGXFSZ, oldHandler);
+
+        QCOMPARE(next, ListSaver::Next::StayOpen);
+        QCOMPARE(saver.ReturnCode, 0);
+        QCOMPARE(m_prompt.count(QStringLiteral("The list was not saved")), 1);
+        QVERIFY(!QFile::exists(file(QStringLiteral("full.lst"))));
+        QCOMPARE(QDir(folder()).entryList({QStringLiteral("full*")}, QDir::Files | QDir::Hidden),
+                 QStringList());
+        QCOMPARE(readFile(m_list->path()), before);
+        QVERIFY(m_list->appendRecord(Record));
+        QCOMPARE(m_list->TotalRecords(), 51);
+        QVERIFY(!readFile(m_settings->path()).contains("FileNumber"));
+    }
+
+    void aReadOnlyFolderKeepsTheWorkingList()
+    {
+        if (::geteuid() == 0)
+            QSKIP("the superuser writes into read-only folders");
+        startList(2);
+        const QByteArray before = readFile(m_list->path());
+        QFile::setPermissions(folder(), QFile::ReadOwner | QFile::ExeOwner);
+        ListSaver saver = loaded();
+        const ListSaver::Next next = saver.save(QStringLiteral("ro"), false, false);
+        QFile::setPermissions(folder(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        QCOMPARE(next, ListSaver::Next::StayOpen);
+        QCOMPARE(saver.ReturnCode, 0);
+        QCOMPARE(readFile(m_list->path()), before);
+    }
+
+    void aMissingWorkingListSaysThereIsNothingToSave()
+    {
+        ListSaver saver = loaded();
+        QCOMPARE(saver.save(saver.edFileName, false, false), ListSaver::Next::StayOpen);
+        QCOMPARE(saver.ReturnCode, 0);
+        QVERIFY(m_prompt.shown.last().text.contains(QStringLiteral("nothing to save")));
+        QVERIFY(!QFile::exists(file(QStringLiteral("Data4Excel.lst"))));
+    }
+
+    void runMacroAnsweredNoWritesNothingAndYesOpensTheMacroWorkbook()
+    {
+        startList(2);
+        ListSaver saver = loaded();
+        QCOMPARE(saver.runMacro(saver.edFileName, true), ListSaver::Next::StayOpen);
+        QCOMPARE(m_prompt.shown.last().text, ListSaver::MacroQuestion);
+        QVERIFY(!QFile::exists(file(QStringLiteral("Data4Excel.lst"))));
+
+        m_prompt.answers = {UserPrompt::Answer::Yes};
+        QCOMPARE(saver.runMacro(saver.edFileName, true), ListSaver::Next::Close);
+        QCOMPARE(saver.ReturnCode, 1);
+        QVERIFY(QFile::exists(file(QStringLiteral("Data4Excel.lst"))));
+        QVERIFY(m_prompt.shown.last().text.startsWith(ListSaver::ExcelFailure + u'\n'));
+        QVERIFY(m_prompt.shown.last().text.contains(QStringLiteral("template.xls")));
+
+        QFile macro(file(QStringLiteral("template.ods")));
+        QVERIFY(macro.open(QIODevice::WriteOnly));
+        macro.close();
+        startList(2);
+        m_prompt.answers = {UserPrompt::Answer::Yes, UserPrompt::Answer::Yes};
+        QCOMPARE(loaded().runMacro(QStringLiteral("macro"), false), ListSaver::Next::Close);
+        QCOMPARE(m_opener.opened, QStringList{macro.fileName()});
+    }
+};
+
+QTEST_GUILESS_MAIN(TestListSaver)
+#include "tst_list_saver.moc"

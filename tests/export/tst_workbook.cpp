@@ -1,0 +1,276 @@
+#include "ListExport.h"
+#include "ListToCells.h"
+#include "RecordLine.h"
+#include "ScriptedOpener.h"
+#include "ScriptedPrompt.h"
+#include "SerialDate.h"
+#include "Xl.h"
+
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+const QString Script = QStringLiteral(TESK_TESTS_DIR "/export/workbook_cells.py");
+
+QString python()
+{
+    return QFile::exists(QStringLiteral("/usr/bin/python3")) ? QStringLiteral("/usr/bin/python3")
+                                                             : QStringLiteral("python3");
+}
+
+// What openpyxl reads from a workbook; empty when it cannot run.
+QJsonObject readBack(const QString &path)
+{
+    QProcess process;
+    process.start(python(), {Script, QStringLiteral("read"), path});
+    if (!process.waitForFinished(60000) || process.exitCode() != 0) {
+        qWarning("%s", process.readAllStandardError().constData());
+        return {};
+    }
+    return QJsonDocument::fromJson(process.readAllStandardOutput()).object();
+}
+
+bool haveOpenpyxl()
+{
+    QProcess process;
+    process.start(python(), {QStringLiteral("-c"), QStringLiteral("import openpyxl")});
+    return process.waitForFinished(30000) && process.exitStatus() == QProcess::NormalExit &&
+           process.exitCode() == 0;
+}
+
+// data type, value, number format, is-date of one cell.
+QJsonArray cell(const QJsonObject &book, const QString &sheet, const QString &coordinate)
+{
+    return book[QStringLiteral("sheets")][sheet][coordinate].toArray();
+}
+
+const QStringList Legend = {QStringLiteral("Department: =HYPERLINK(\"x\")"),
+                            QStringLiteral("Date: 2026-12-04"),
+                            QStringLiteral("Instrument Type: VX31A"),
+                            QStringLiteral("Survey location: Hall 2"),
+                            QStringLiteral("Surveyor: J. Smith"),
+                            QStringLiteral("Signture:")};
+
+MeasurementRecord record(const QString &time, const QString &mark, const QString &value,
+                         const QString &units, qint16 status, const QString &detector)
+{
+    return {QStringLiteral("SIM-0000001"), time, value, units, {}, detector, mark, status};
+}
+
+const QStringList Records = {
+    RecordLine::format(record(QStringLiteral("2026-12-04 08:15:42"), QStringLiteral(" "),
+                              QStringLiteral("0.10"), QStringLiteral("uSv/h"), 0,
+                              QStringLiteral("GM"))),
+    RecordLine::format(record(QStringLiteral("2026-12-04 08:16:42"), QStringLiteral("*"),
+                              QStringLiteral("6.50"), QStringLiteral("uSv/h"), 5,
+                              QStringLiteral("Probe A 2"))),
+    RecordLine::format(record(QStringLiteral("2026-12-05"), QStringLiteral(" "),
+                              QStringLiteral("12.00"), QStringLiteral("mSv/h"), -1,
+                              QStringLiteral("GM")))};
+
+} // namespace
+
+class TestWorkbook : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+    ScriptedPrompt m_prompt;
+    ScriptedOpener m_opener;
+
+    QString file(const QString &name) const { return m_dir.filePath(name); }
+
+    void writeList(const QString &name, const QStringList &lines)
+    {
+        QFile out(file(name + ListExport::Extension));
+        QVERIFY(out.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        for (const QString &line : lines)
+            out.write('"' + line.toLatin1() + "\"\r\n");
+    }
+
+private slots:
+    void init()
+    {
+        m_prompt.shown.clear();
+        m_prompt.answers.clear();
+        m_opener.opened.clear();
+    }
+
+    void recordLinesGiveTheColumnsOfTheTable()
+    {
+        const auto plain = ListToCells::recordRow(Records[0]);
+        QVERIFY(plain);
+        QCOMPARE((*plain)[0].text, QStringLiteral("SIM-0000001"));
+        QCOMPARE((*plain)[1].number, SerialDate::fromDateTime(
+                                         QDateTime(QDate(2026, 12, 4), QTime(8, 15, 42), Qt::UTC)));
+        QCOMPARE((*plain)[2].number, 0.1);
+        QCOMPARE((*plain)[3].text, QStringLiteral(" "));
+        QCOMPARE((*plain)[4].text, QStringLiteral("uSv/h"));
+        QCOMPARE((*plain)[5].text, QStringLiteral("ok (0)"));
+        QCOMPARE((*plain)[6].text, QStringLiteral("GM"));
+        const auto marked = ListToCells::recordRow(Records[1]);
+        QCOMPARE((*marked)[3].text, QStringLiteral("*"));
+        QCOMPARE((*marked)[2].number, 6.5);
+        QCOMPARE((*marked)[5].text, QStringLiteral("OvrThrDose (5)"));
+        QCOMPARE((*marked)[6].text, QStringLiteral("Probe A 2"));
+        const auto midnight = ListToCells::recordRow(Records[2]);
+        QCOMPARE((*midnight)[1].number, 46361.0);
+        QCOMPARE((*midnight)[2].number, 12.0);
+        QCOMPARE((*midnight)[5].text, QStringLiteral("  (-1)"));
+        QVERIFY(!ListToCells::recordRow(QStringLiteral("no date here")));
+        // A line whose fields have shifted still gives each its column.
+        const auto shifted = ListToCells::recordRow(
+            QStringLiteral("A-LONG-INSTRUMENT-NUMBER 2026-12-04 08:15:42 * 0.10 uSv/h 12"));
+        QCOMPARE((*shifted)[0].text, QStringLiteral("A-LONG-INSTRUMENT-NUMBER"));
+        QCOMPARE((*shifted)[2].number, 0.1);
+        QCOMPARE((*shifted)[3].text, QStringLiteral("*"));
+        QCOMPARE((*shifted)[5].text, QStringLiteral("OvrThrRate (12)"));
+        QCOMPARE((*shifted)[6].text, QString());
+
+        const QList<std::pair<int, QString>> words = {
+            {1, QStringLiteral("LowBat (1)")},       {3, QStringLiteral("DetFail (3)")},
+            {6, QStringLiteral("OvrThrDose (6)")},   {12, QStringLiteral("OvrThrRate (12)")},
+            {20, QStringLiteral("OvrFlwRate (20)")}, {40, QStringLiteral("OvrFlwDose (40)")}};
+        for (const auto &[code, text] : words)
+            QCOMPARE(ListToCells::statusText(code), text);
+        QCOMPARE(ListToCells::legendValue(5, QStringLiteral("Surveyor: J. Smith")),
+                 QStringLiteral("J. Smith"));
+        QCOMPARE(ListToCells::legendValue(4, QStringLiteral("Survey location: Hall 2")),
+                 QStringLiteral("Hall 2"));
+        QVERIFY(!ListToCells::legendValue(1, QStringLiteral("Dept: x")));
+    }
+
+    void aDownloadedListIsReadBackWithItsTypesFromTheProgramsTemplate()
+    {
+        if (!haveOpenpyxl())
+            QSKIP("python3-openpyxl is not installed");
+        writeList(QStringLiteral("Survey 1"), Legend + Records);
+        Xl xl(m_dir.path(), m_prompt, m_opener);
+        QVERIFY2(xl.SaveXl(QStringLiteral("Survey 1"), false), qPrintable(xl.problem()));
+        QVERIFY(QFile::exists(file(Xl::TemplateName)));
+        QCOMPARE(m_opener.opened, QStringList{file(QStringLiteral("Survey 1.xlsx"))});
+
+        const QJsonObject book = readBack(file(QStringLiteral("Survey 1.xlsx")));
+        QVERIFY(!book.isEmpty());
+        QVERIFY(book[QStringLiteral("fullCalcOnLoad")].toBool());
+        const QJsonObject names = book[QStringLiteral("names")].toObject();
+        QCOMPARE(names.size(), 6);
+        const auto at = [&](const QString &name) {
+            const QJsonArray place = names[name].toArray();
+            return cell(book, place[0].toString(), place[1].toString());
+        };
+        // A text starting with "=" stays a text.
+        QCOMPARE(at(QStringLiteral("DeptCell")),
+                 QJsonArray({QStringLiteral("s"), QStringLiteral("=HYPERLINK(\"x\")"),
+                             QStringLiteral("General"), false}));
+        QCOMPARE(at(QStringLiteral("DateCell"))[1].toString(),
+                 QStringLiteral("2026-12-04 00:00:00"));
+        QVERIFY(at(QStringLiteral("DateCell"))[3].toBool());
+        QCOMPARE(at(QStringLiteral("DetCell"))[1].toString(), QStringLiteral("VX31A"));
+        QCOMPARE(at(QStringLiteral("LocCell"))[1].toString(), QStringLiteral("Hall 2"));
+        QCOMPARE(at(QStringLiteral("UserCell"))[1].toString(), QStringLiteral("J. Smith"));
+
+        const QJsonObject sheet =
+            book[QStringLiteral("sheets")][QStringLiteral("Survey")].toObject();
+        QCOMPARE(names[QStringLiteral("FirstLine")].toArray()[1].toString(), QStringLiteral("A10"));
+        const QStringList columns = {QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C"),
+                                     QStringLiteral("D"), QStringLiteral("E"), QStringLiteral("F"),
+                                     QStringLiteral("G")};
+        const QList<QJsonArray> expected = {
+            {QStringLiteral("SIM-0000001"), QStringLiteral("2026-12-04 08:15:42"), 0.1,
+             QStringLiteral(" "), QStringLiteral("uSv/h"), QStringLiteral("ok (0)"),
+             QStringLiteral("GM")},
+            {QStringLiteral("SIM-0000001"), QStringLiteral("2026-12-04 08:16:42"), 6.5,
+             QStringLiteral("*"), QStringLiteral("uSv/h"), QStringLiteral("OvrThrDose (5)"),
+             QStringLiteral("Probe A 2")},
+            {QStringLiteral("SIM-0000001"), QStringLiteral("2026-12-05 00:00:00"), 12.0,
+             QStringLiteral(" "), QStringLiteral("mSv/h"), QStringLiteral("  (-1)"),
+             QStringLiteral("GM")}};
+        for (int row = 0; row < 3; ++row) {
+            for (int column = 0; column < 7; ++column) {
+                const QJsonArray got = sheet[columns[column] + QString::number(10 + row)].toArray();
+                QCOMPARE(got[1], expected[row][column]);
+                const char *type = column == 2 ? "n" : column == 1 ? "d" : "s";
+                QCOMPARE(got[0].toString(), QLatin1String(type));
+                QCOMPARE(got[3].toBool(), column == 1);
+            }
+        }
+        QVERIFY(sheet[QStringLiteral("A13")].isUndefined());
+        QCOMPARE(sheet[QStringLiteral("A9")].toArray()[1].toString(), QStringLiteral("Instrument"));
+    }
+
+    void aUsersTemplateKeepsItsOwnSheetsFormatsAndFormulas()
+    {
+        if (!haveOpenpyxl())
+            QSKIP("python3-openpyxl is not installed");
+        QProcess make;
+        make.start(python(), {Script, QStringLiteral("user-template"), file(Xl::TemplateName)});
+        QVERIFY(make.waitForFinished(60000) && make.exitCode() == 0);
+        writeList(QStringLiteral("own"), Legend + Records);
+        Xl xl(m_dir.path(), m_prompt, m_opener);
+        QVERIFY2(xl.SaveXl(QStringLiteral("own"), true), qPrintable(xl.problem()));
+        QVERIFY(m_opener.opened.isEmpty());
+        const QJsonObject book = readBack(file(QStringLiteral("own.xlsx")));
+        const QString data = QStringLiteral("Data Sheet");
+        QCOMPARE(cell(book, QStringLiteral("Notes"), QStringLiteral("A1"))[1].toString(),
+                 QStringLiteral("Kept as it was"));
+        QCOMPARE(cell(book, data, QStringLiteral("B1")),
+                 QJsonArray({QStringLiteral("f"), QStringLiteral("=SUM(C4:C100)"),
+                             QStringLiteral("General"), false}));
+        QCOMPARE(cell(book, data, QStringLiteral("D2"))[1].toString(),
+                 QStringLiteral("=HYPERLINK(\"x\")"));
+        QCOMPARE(cell(book, data, QStringLiteral("E2"))[2].toString(),
+                 QStringLiteral("dd.mm.yyyy"));
+        QCOMPARE(cell(book, data, QStringLiteral("C6"))[1].toDouble(), 12.0);
+        QCOMPARE(cell(book, data, QStringLiteral("B5"))[3].toBool(), true);
+        QCOMPARE(cell(book, data, QStringLiteral("H2"))[1].toString(), QStringLiteral("J. Smith"));
+    }
+
+    void recordsBeyondTheLastRowOfTheSheetAreCounted()
+    {
+        if (!haveOpenpyxl())
+            QSKIP("python3-openpyxl is not installed");
+        QProcess make;
+        make.start(python(), {Script, QStringLiteral("bottom-template"), file(Xl::TemplateName)});
+        QVERIFY(make.waitForFinished(60000) && make.exitCode() == 0);
+        writeList(QStringLiteral("long"), Legend + Records);
+        Xl xl(m_dir.path(), m_prompt, m_opener);
+        QVERIFY2(xl.SaveXl(QStringLiteral("long"), true), qPrintable(xl.problem()));
+        QCOMPARE(xl.recordsLeftOut(), 1);
+        QFile::remove(file(Xl::TemplateName));
+    }
+
+    void aHeaderWithoutItsKeyAsksAndRetryReadsAgain()
+    {
+        writeList(QStringLiteral("bad"),
+                  QStringList{QStringLiteral("Dept: x")} + Legend.mid(1) + Records);
+        m_prompt.answers = {UserPrompt::Answer::Retry, UserPrompt::Answer::Abort};
+        Xl xl(m_dir.path(), m_prompt, m_opener);
+        QVERIFY(xl.SaveXl(QStringLiteral("bad"), true));
+        QCOMPARE(m_prompt.count(QStringLiteral("Input file format error has occured")), 2);
+        QCOMPARE(m_prompt.shown.last().title, QStringLiteral("Error"));
+        QCOMPARE(m_prompt.shown.last().buttons, UserPrompt::Buttons::AbortRetryIgnore);
+        QVERIFY(QFile::exists(file(QStringLiteral("bad.xlsx"))));
+    }
+
+    void aLegendDateThatIsNoDateFailsAndSaysSo()
+    {
+        QStringList lines = Legend + Records;
+        lines[1] = QStringLiteral("Date: next Tuesday");
+        writeList(QStringLiteral("nodate"), lines);
+        Xl xl(m_dir.path(), m_prompt, m_opener);
+        QVERIFY(!xl.SaveXl(QStringLiteral("nodate"), true));
+        QVERIFY(xl.problem().contains(QStringLiteral("next Tuesday")));
+        QVERIFY(!QFile::exists(file(QStringLiteral("nodate.xlsx"))));
+        QVERIFY(m_opener.opened.isEmpty());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestWorkbook)
+#include "tst_workbook.moc"
