@@ -317,6 +317,7 @@ void MainController::startNewList()
 {
     m_list.OpenNewTempFile(m_legend.headerLines());
     m_controls.setText(QStringLiteral("edCount"), QStringLiteral("0"));
+    m_graphCommand.hideGraph();
     m_grid.ClearGrid();
     setControls();
 }
@@ -335,7 +336,7 @@ void MainController::PutDataInList(const QByteArray &message)
         m_link.SendCommand(CommandFrame::NextRecord, true, false);
     // The record is in the file before anything shows it, so a reading the
     // user has seen survives a crash or power cut right after.
-    m_list.appendRecord(RecordLine::format(r));
+    const bool stored = m_list.appendRecord(RecordLine::format(r));
     ++m_downloadedRecords;
     m_grid.AddToGrid(r);
     setControls();
@@ -345,6 +346,9 @@ void MainController::PutDataInList(const QByteArray &message)
     m_controls.setText(QStringLiteral("edId"), r.InstNum);
     m_controls.setText(QStringLiteral("edStatus"), r.status);
     m_controls.setText(QStringLiteral("edDetector"), r.Detector);
+    // The graph follows only readings that are in the file.
+    if (stored && m_graphCommand.graph().isShown())
+        m_graphCommand.PutLastData(NumberText::leadingNumber(r.vl), r.Units);
     m_controls.setText(QStringLiteral("edCount"), QString::number(m_list.TotalRecords()));
     m_controls.setText(QStringLiteral("edProgress"),
                        QStringLiteral(" ") + SpinnerChars.at(m_spinnerStep % SpinnerChars.size()));

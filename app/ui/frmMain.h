@@ -10,6 +10,7 @@ class QTableView;
 class QToolBar;
 class frmCalibration;
 class frmDebug;
+class frmGraph;
 class frmParameters;
 
 // The main window: the meter's latest reading in large type, the link lamp,
@@ -28,6 +29,7 @@ public:
 
     frmDebug &debugWindow() { return *m_debug; }
     frmCalibration &calibrationWindow() { return *m_calibration; }
+    frmGraph &graphWindow() { return *m_graph; }
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -58,6 +60,7 @@ private:
     frmDebug *m_debug = nullptr;
     frmCalibration *m_calibration = nullptr;
     frmParameters *m_parameters = nullptr;
+    frmGraph *m_graph = nullptr;
     QToolBar *m_toolbar = nullptr;
     QLabel *m_value = nullptr;
     QTableView *m_grid = nullptr;
