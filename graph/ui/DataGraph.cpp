@@ -31,6 +31,7 @@ DataGraph::DataGraph(QWidget *graphWindow) : QWidget(graphWindow, Qt::Window)
     m_grid = new QTableWidget(0, 3, this);
     m_grid->setObjectName(QStringLiteral("Grid1"));
     m_grid->verticalHeader()->setVisible(false);
+    m_grid->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
     m_grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
     // The column headers take their texts and widths from three template labels.
     const int dateWidth =
