@@ -79,8 +79,9 @@ void GraphPlot::paintEvent(QPaintEvent *event)
 void GraphPlot::resizeEvent(QResizeEvent *event)
 {
     QWidget::resizeEvent(event);
-    m_picture = QImage(size(), QImage::Format_RGB32);
-    m_picture.fill(Qt::white);
+    // A resize can reach a hidden plot after its first drawing: draw again.
+    if (m_picture.size() != size())
+        redraw();
 }
 
 double GraphPlot::dataX(const QMouseEvent *event) const
