@@ -54,7 +54,8 @@ public:
                  int numOfar)
     {
         return putData(
-            pointName, numPnt, [&](int j, int k) { return values[static_cast<size_t>(j)][k]; },
+            pointName, numPnt,
+            [&](int j, int k) { return values[static_cast<size_t>(j)][static_cast<size_t>(k)]; },
             static_cast<int>(std::min(values.size(), times.size())), units, times, graphIndex,
             std::min(numOfar, static_cast<int>(Channels)));
     }

@@ -7,6 +7,7 @@
 #include "TeskCommonPart.h"
 #include "frmGraph.h"
 
+#include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QTableWidget>
@@ -184,6 +185,13 @@ private slots:
         program.graphWidget<QPushButton>(QStringLiteral("btAll"))->click();
         QCOMPARE(program.graph().data().NumberOfPoints, 28);
         QCOMPARE(grid->rowCount(), 30);
+
+        // Mark puts a magenta dot on every point; unticking takes them away.
+        const QPoint corner = program.pixelOf(5) + QPoint(1, 1);
+        program.graphWidget<QCheckBox>(QStringLiteral("chkSign"))->click();
+        QCOMPARE(plot.picture().pixelColor(corner), GraphPainter::MarkColour);
+        program.graphWidget<QCheckBox>(QStringLiteral("chkSign"))->click();
+        QVERIFY(plot.picture().pixelColor(corner) != GraphPainter::MarkColour);
     }
 };
 
