@@ -21,11 +21,13 @@ double GraphPainter::xFromPixel(double px) const
     return f.left + px / m_size.width() * f.width;
 }
 
-void GraphPainter::drawCurves(QPainter &painter, bool marks) const
+void GraphPainter::drawCurves(QImage &picture, bool marks) const
 {
+    picture.fill(Qt::white);
     const int n = m_data.NumberOfPoints;
     if (n < 1 || !usable())
         return;
+    QPainter painter(&picture);
     const auto &times = m_data.Times;
     const auto &values = m_data.Values;
     const auto at = [&](int i, size_t channel) {
@@ -50,11 +52,10 @@ void GraphPainter::drawCurves(QPainter &painter, bool marks) const
     // Channel 0 throughout, the opening segment included; points at the time
     // of point 0 are skipped and the curve goes on from the last drawn one.
     std::vector<QPoint> line;
-    std::vector<QRect> dots;
+    std::vector<QPoint> dots;
     line.reserve(static_cast<size_t>(n) + 1);
     line.push_back(pixel(0, 0));
     line.push_back(pixel(1, 0));
-    const int mark = static_cast<int>(MarkHalfSize);
     for (int i = 1; i < n; ++i) {
         if (times[static_cast<size_t>(i)] == 0.0)
             continue;
@@ -62,27 +63,48 @@ void GraphPainter::drawCurves(QPainter &painter, bool marks) const
         if (line.back() != p)
             line.push_back(p);
         if (marks)
-            dots.emplace_back(p.x() - mark, p.y() - mark, 2 * mark, 2 * mark);
+            dots.push_back(p);
     }
     painter.setPen(QPen(Channel0Colour, 0));
     painter.drawPolyline(line.data(), static_cast<int>(line.size()));
-    if (marks) {
-        painter.setPen(QPen(MarkColour, 0));
-        painter.drawRects(dots.data(), static_cast<int>(dots.size()));
-    }
 
     // Single-channel data has no second curve at all.
-    if (!m_data.twoChannels())
-        return;
-    line.clear();
-    line.push_back(pixel(0, 1));
-    line.push_back(pixel(1, 1));
-    for (int i = 1; i < n; ++i) {
-        if (times[static_cast<size_t>(i)] != 0.0)
-            line.push_back(pixel(i, 1));
+    if (m_data.twoChannels()) {
+        line.clear();
+        line.push_back(pixel(0, 1));
+        line.push_back(pixel(1, 1));
+        for (int i = 1; i < n; ++i) {
+            if (times[static_cast<size_t>(i)] != 0.0)
+                line.push_back(pixel(i, 1));
+        }
+        painter.setPen(QPen(Channel1Colour, 0));
+        painter.drawPolyline(line.data(), static_cast<int>(line.size()));
     }
-    painter.setPen(QPen(Channel1Colour, 0));
-    painter.drawPolyline(line.data(), static_cast<int>(line.size()));
+    painter.end();
+    if (marks && picture.depth() == 32)
+        drawMarks(picture, dots);
+}
+
+// Each mark is the outline of a box one pixel either side of its point,
+// written straight into the picture: thousands of tiny boxes cost the
+// painter far more than the curves.
+void GraphPainter::drawMarks(QImage &picture, const std::vector<QPoint> &points)
+{
+    const QRgb colour = MarkColour.rgb();
+    const int mark = static_cast<int>(MarkHalfSize);
+    const QRect inside = picture.rect();
+    const auto put = [&](int x, int y) {
+        if (inside.contains(x, y))
+            reinterpret_cast<QRgb *>(picture.scanLine(y))[x] = colour;
+    };
+    for (const QPoint &p : points) {
+        for (int d = -mark; d <= mark; ++d) {
+            put(p.x() + d, p.y() - mark);
+            put(p.x() + d, p.y() + mark);
+            put(p.x() - mark, p.y() + d);
+            put(p.x() + mark, p.y() + d);
+        }
+    }
 }
 
 bool GraphPainter::usable() const

@@ -3,11 +3,14 @@
 #include "GraphData.h"
 
 #include <QColor>
+#include <QPoint>
 #include <QPointF>
 #include <QRectF>
 #include <QSize>
 
-class QPainter;
+#include <vector>
+
+class QImage;
 
 // Draws the shown points into a picture of a given size in pixels, through
 // the coordinate system that CalculateScale set: the blue channel-0 curve
@@ -32,12 +35,15 @@ public:
 
     // False when the coordinate system cannot be drawn in.
     bool usable() const;
-    void drawCurves(QPainter &painter, bool marks) const;
+    // The picture is cleared to white first; 32-bit pixels.
+    void drawCurves(QImage &picture, bool marks) const;
     // The cursor marker of shown point p, on the selected channel's value.
     QRectF cursorBox(int p) const;
     QRectF band(double start, double end) const;
 
 private:
+    static void drawMarks(QImage &picture, const std::vector<QPoint> &points);
+
     const GraphData &m_data;
     QSizeF m_size;
 };

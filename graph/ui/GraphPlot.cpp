@@ -26,11 +26,8 @@ void GraphPlot::redraw()
 {
     if (m_picture.size() != size())
         m_picture = QImage(size(), QImage::Format_RGB32);
-    if (!m_picture.isNull()) {
-        m_picture.fill(Qt::white);
-        QPainter painter(&m_picture);
-        GraphPainter(m_controller.data(), size()).drawCurves(painter, m_marks);
-    }
+    if (!m_picture.isNull())
+        GraphPainter(m_controller.data(), size()).drawCurves(m_picture, m_marks);
     m_controller.drawingFinished();
     m_overlay = QRect();
     emit drawn();
