@@ -321,6 +321,7 @@ void MainController::startNewList()
 {
     m_list.OpenNewTempFile(m_legend.headerLines());
     m_controls.setText(QStringLiteral("edCount"), QStringLiteral("0"));
+    m_graphCommand.hideGraph();
     m_grid.ClearGrid();
     setControls();
 }
@@ -362,6 +363,9 @@ void MainController::PutDataInList(const QByteArray &message)
     m_controls.setText(QStringLiteral("edId"), r.InstNum);
     m_controls.setText(QStringLiteral("edStatus"), r.status);
     m_controls.setText(QStringLiteral("edDetector"), r.Detector);
+    // The graph follows only readings that are in the file.
+    if (stored && m_graphCommand.graph().isShown())
+        m_graphCommand.PutLastData(NumberText::leadingNumber(r.vl), r.Units);
     m_controls.setText(QStringLiteral("edCount"), QString::number(m_list.TotalRecords()));
     m_controls.setText(QStringLiteral("edProgress"),
                        QStringLiteral(" ") + SpinnerChars.at(m_spinnerStep % SpinnerChars.size()));

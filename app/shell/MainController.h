@@ -2,6 +2,7 @@
 
 #include "AlarmMonitor.h"
 #include "ControlStates.h"
+#include "GraphCommand.h"
 #include "InstrumentLink.h"
 #include "LinkListener.h"
 #include "OnlineInterval.h"
@@ -81,6 +82,7 @@ public:
     InstrumentLink &link() { return m_link; }
     AlarmMonitor &alarms() { return m_alarms; }
     SurveyLegend &legend() { return m_legend; }
+    GraphCommand &graphCommand() { return m_graphCommand; }
     PortDevices &portDevices() { return m_devices; }
     OnlineInterval &interval();
     const QString &programFolder() const { return m_programFolder; }
@@ -142,6 +144,7 @@ private:
     AlarmMonitor m_alarms;
     SurveyLegend m_legend;
     std::optional<OnlineInterval> m_interval;
+    GraphCommand m_graphCommand{*this};
 
     qsizetype m_spinnerStep = 0;
     int m_downloadedRecords = 0; // stored by the running download

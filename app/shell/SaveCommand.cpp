@@ -18,6 +18,7 @@ void SaveCommand::btWrFile()
     const qint32 late = m_controller.listFile().TotalRecords();
     if (late == 0)
         m_controller.listFile().removeFile(); // closes the channel and deletes the file
+    m_controller.graphCommand().hideGraph();
     emit listSaved();
     m_controller.controls().setText(QStringLiteral("edCount"), QString::number(late));
     m_controller.setControls();

@@ -8,7 +8,7 @@ class MainController;
 
 // The save command: stops online collection, runs the save dialog and, once
 // the list is saved, starts the program's list afresh: counters, grid and
-// count at zero, the working list file closed and deleted.
+// count at zero, the working list file closed and deleted, the graph hidden.
 class SaveCommand : public QObject
 {
     Q_OBJECT
@@ -21,7 +21,7 @@ public:
     void btWrFile();
 
 signals:
-    // The list was saved and the working list removed: the graph window hides.
+    // The list was saved and the working list removed.
     void listSaved();
 
 private:

@@ -10,6 +10,7 @@
 #include "frmAbout.h"
 #include "frmCalibration.h"
 #include "frmDebug.h"
+#include "frmGraph.h"
 #include "frmInterval.h"
 #include "frmLegend.h"
 #include "frmParameters.h"
@@ -96,6 +97,7 @@ frmMain::frmMain(MainController &controller, QWidget *parent)
     m_debug->setMessageHook(promptHook(controller.prompt()));
     m_calibration = new frmCalibration(this);
     m_parameters = new frmParameters(this);
+    m_graph = new frmGraph(controller.graphCommand().graph(), this);
 
     m_save = new SaveCommand(
         controller, [this] { return runSaveDialog(); }, this);
@@ -355,6 +357,8 @@ void frmMain::connectCommands()
     both(QStringLiteral("btSetTime"), QStringLiteral("mnSendTime"), [&c] { c.btSetTime(); });
     both(QStringLiteral("btTest"), QStringLiteral("mnTest"), [&c] { c.btTest(); });
     both(QStringLiteral("btWrFile"), QStringLiteral("mnWrFile"), [this] { m_save->btWrFile(); });
+    both(QStringLiteral("btGraph"), QStringLiteral("mnGraph"),
+         [&c] { c.graphCommand().btGraph(); });
     onClick(QStringLiteral("btClearList"), [&c] { c.btClearList(); });
     onClick(QStringLiteral("btMuteAlarm"), [&c] { c.btMuteAlarm(); });
     onClick(QStringLiteral("btDebug"), [this] { showDebugWindow(); });
@@ -369,12 +373,17 @@ void frmMain::connectCommands()
             c.btMuteAlarm();
         else if (key == QStringLiteral("mnGetData"))
             c.btGetData();
+        else if (key == QStringLiteral("mnGraph"))
+            c.graphCommand().btGraph();
         // The pressed state is the logic's, whatever the click did to it.
         applyState(action->objectName());
     });
 
     connect(&c.controls(), &ControlStates::changed, this, &frmMain::applyState);
     connect(&c, &MainController::calibrationArrived, m_calibration, &frmCalibration::PutCalibData);
+    connect(&c.graphCommand(), &GraphCommand::showRequested, this,
+            [this](bool arrange) { m_graph->showBeside(this, arrange); });
+    connect(&c.graphCommand(), &GraphCommand::hideRequested, m_graph, &QWidget::hide);
 }
 
 bool frmMain::eventFilter(QObject *watched, QEvent *event)

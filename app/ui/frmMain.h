@@ -14,6 +14,7 @@ class QTableView;
 class QToolBar;
 class frmCalibration;
 class frmDebug;
+class frmGraph;
 class frmParameters;
 
 // The main window: the meter's latest reading in large type, the link lamp,
@@ -35,6 +36,7 @@ public:
     SaveCommand &saveCommand() { return *m_save; }
     // Where saved workbooks are opened; the desktop's own by default.
     void setDesktopOpener(DesktopOpener &opener) { m_opener = &opener; }
+    frmGraph &graphWindow() { return *m_graph; }
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -69,6 +71,7 @@ private:
     SaveCommand *m_save = nullptr;
     DesktopServicesOpener m_desktopOpener;
     DesktopOpener *m_opener = &m_desktopOpener;
+    frmGraph *m_graph = nullptr;
     QToolBar *m_toolbar = nullptr;
     QLabel *m_value = nullptr;
     QTableView *m_grid = nullptr;

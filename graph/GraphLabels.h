@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QRect>
+#include <QString>
+#include <QStringList>
+
+class GraphData;
+
+// Where the graph's axis labels go and what they say. Sizes are in pixels;
+// the plot is `plot` inside the window, h the height of a value label and w
+// the width of a time label.
+class GraphLabels
+{
+public:
+    static constexpr int MaxValueLabels = 11; // lblY0..lblY10, lblY1_0..lblY1_10
+    static constexpr int MaxTimeLabels = 6;   // lblX0..lblX5
+
+    struct Layout
+    {
+        int YLabelCount = 2;
+        int XLabelCount = 2;
+        QList<int> valueTops; // top of value label k (both sides)
+        QList<int> timeLefts; // left of time label k
+        int timeTop = 0;
+    };
+
+    static Layout layout(const QRect &plot, int h, int w);
+
+    // A value rounded to one decimal, halves to the even neighbour, in its
+    // shortest form with a full stop: "12.5", "0", "-3.2".
+    static QString valueText(double value);
+
+    // Captions from the top of the scale down: "100-", ... (left), "-3.2" (right).
+    static QStringList leftCaptions(const GraphData &data, int count);
+    static QStringList rightCaptions(const GraphData &data, int count);
+    // Date-times from the left edge to the right one.
+    static QStringList timeCaptions(const GraphData &data, int count);
+};

@@ -1,0 +1,199 @@
+#include "ProgramHarness.h"
+
+#include "DataGraph.h"
+#include "GraphPainter.h"
+#include "GraphPlot.h"
+#include "MeterSimulator.h"
+#include "TeskCommonPart.h"
+#include "frmGraph.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTableWidget>
+
+namespace {
+
+// The program collecting online from a silent meter; the test hands it
+// readings a minute apart on the program's clock.
+struct GraphProgram : ProgramHarness
+{
+    GraphProgram() : ProgramHarness(silentMeter())
+    {
+        start();
+        controller->StopOnline();
+        controller->btStart();
+    }
+    static MeterOptions silentMeter()
+    {
+        MeterOptions options;
+        options.silent = true;
+        return options;
+    }
+    void read(double value)
+    {
+        clock.time = clock.time.addSecs(60);
+        MeterSimulator::Reading reading;
+        reading.taken = clock.time;
+        reading.value = value;
+        controller->link().processInput(
+            MeterSimulator::measurementMessage(reading, QStringLiteral("SIM-0000001")));
+    }
+    void readMany(int count)
+    {
+        for (int i = 1; i <= count; ++i)
+            read(i);
+    }
+    // Presses Graph and waits until the window came to the front.
+    bool openGraph()
+    {
+        button(QStringLiteral("btGraph"))->click();
+        return QTest::qWaitForWindowActive(&graphWindow());
+    }
+    frmGraph &graphWindow() const { return window->graphWindow(); }
+    GraphController &graph() const { return controller->graphCommand().graph(); }
+    template<typename T> T *graphWidget(const QString &name) const
+    {
+        auto *found = graphWindow().findChild<T *>(name);
+        if (!found)
+            qFatal("no graph widget %s", qPrintable(name));
+        return found;
+    }
+    QAction *graphAction(const QString &name) const
+    {
+        return graphWindow().findChild<QAction *>(name);
+    }
+    // The plot's pixel column of shown point i.
+    QPoint pixelOf(int i) const
+    {
+        GraphPlot &plot = graphWindow().plot();
+        const GraphData &data = graph().data();
+        const QPointF p = GraphPainter(data, plot.size())
+                              .toPixel(data.Times[static_cast<size_t>(i)],
+                                       data.Values[static_cast<size_t>(i)][0]);
+        return p.toPoint();
+    }
+};
+
+} // namespace
+
+class GraphTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init() { TeskCommonPart::PortInUse = TeskCommonPart::CommPortNumber = 0; }
+
+    void graphOpensFromEightReadingsWithoutTheNewest()
+    {
+        GraphProgram program;
+        program.readMany(7);
+        QVERIFY(!program.button(QStringLiteral("btGraph"))->isEnabled());
+        program.controller->graphCommand().btGraph();
+        QVERIFY(!program.graphWindow().isVisible());
+        QCOMPARE(program.prompt.shown.size(), 0);
+
+        program.read(8);
+        QVERIFY(program.openGraph());
+        const GraphData &data = program.graph().data();
+        QCOMPARE(data.AllNumberOfPoints, 6);
+        QCOMPARE(data.NumberOfPoints, 6);
+        QCOMPARE(program.graphWindow().windowTitle(),
+                 QStringLiteral("Graph for point SIM-0000001  "));
+        // Values 2..6 (point 0 left out) widen to 1.6 .. 6.6.
+        QLabel *top = program.graphWidget<QLabel>(QStringLiteral("lblY0"));
+        QVERIFY(top->isVisible());
+        QCOMPARE(top->text(), QStringLiteral("6.6-"));
+        QCOMPARE(program.graphWidget<QLabel>(QStringLiteral("lblX0"))->text(),
+                 QStringLiteral("2026-12-05 09:31:07"));
+        QVERIFY(!program.graphWidget<QLabel>(QStringLiteral("lblY1_0"))->isVisible());
+        QCOMPARE(program.graphWidget<QLabel>(QStringLiteral("edUnits"))->text(),
+                 QStringLiteral("uSv/h     "));
+        QTRY_COMPARE(program.graphAction(QStringLiteral("mnOnline"))->text(),
+                     QStringLiteral("Online"));
+        QVERIFY(!program.graphAction(QStringLiteral("mnEdit"))->isVisible());
+    }
+
+    void onlineFollowAddsReadingsAfterOnline()
+    {
+        GraphProgram program;
+        program.readMany(10);
+        QVERIFY(program.openGraph());
+        program.read(11);
+        QCOMPARE(program.graph().data().AllNumberOfPoints, 8);
+        program.graphWidget<QPushButton>(QStringLiteral("btOnLine"))->click();
+        QCOMPARE(program.graphAction(QStringLiteral("mnOnline"))->text(),
+                 QStringLiteral("Offline"));
+        QCOMPARE(program.graphWidget<QPushButton>(QStringLiteral("btOnLine"))->text(),
+                 QStringLiteral("OffLine"));
+        program.read(12);
+        program.read(13);
+        // The reading just stored comes with the next one.
+        QCOMPARE(program.graph().data().AllNumberOfPoints, 11);
+        QCOMPARE(program.graph().data().AllValues[11][0], 12.0);
+
+        // A new list takes the graph off the screen; the next one shows the new list.
+        program.prompt.answers = {UserPrompt::Answer::No};
+        program.controller->StopOnline();
+        program.controller->btStart();
+        QVERIFY(!program.graphWindow().isVisible());
+        program.read(1);
+        QCOMPARE(program.graph().data().AllNumberOfPoints, 11);
+    }
+
+    void clicksReadPointsAndADragZoomsAndGoesOffline()
+    {
+        GraphProgram program;
+        program.readMany(30);
+        QVERIFY(program.openGraph());
+        program.graphWidget<QPushButton>(QStringLiteral("btOnLine"))->click();
+        GraphPlot &plot = program.graphWindow().plot();
+        QTest::mouseClick(&plot, Qt::LeftButton, {}, program.pixelOf(4));
+        QCOMPARE(program.graphWidget<QLineEdit>(QStringLiteral("edShowData"))->text(),
+                 QStringLiteral("5 uSv/h     "));
+        QCOMPARE(program.graphWidget<QLineEdit>(QStringLiteral("edShowTime"))->text(),
+                 QStringLiteral("2026-12-05 09:35:07"));
+        QVERIFY(!program.graphWidget<QLineEdit>(QStringLiteral("edShowData1"))->isVisible());
+        QTest::keyClick(&plot, Qt::Key_Right, Qt::ShiftModifier);
+        QCOMPARE(program.graph().CurPoint, 14);
+
+        // Right to left over points 20..10.
+        const QPoint aside(3, 0);
+        QTest::mousePress(&plot, Qt::LeftButton, {}, program.pixelOf(20) + aside);
+        QTest::mouseMove(&plot, program.pixelOf(15));
+        QTest::mouseRelease(&plot, Qt::LeftButton, {}, program.pixelOf(10) - aside);
+        QCOMPARE(program.graph().data().NumberOfPoints, 10);
+        QVERIFY(!program.graph().bOnline());
+        QCOMPARE(program.graphWidget<QPushButton>(QStringLiteral("btOnLine"))->text(),
+                 QStringLiteral("online"));
+        QCOMPARE(program.graphAction(QStringLiteral("mnOnline"))->text(), QStringLiteral("OnLine"));
+        program.read(31);
+        QCOMPARE(program.graph().data().NumberOfPoints, 10);
+
+        // The list shows the zoomed points, newest first, then an empty row.
+        program.graphAction(QStringLiteral("mnList"))->trigger();
+        QTableWidget *grid =
+            program.graphWindow().dataWindow().findChild<QTableWidget *>(QStringLiteral("Grid1"));
+        QVERIFY(program.graphWindow().dataWindow().isVisible());
+        QCOMPARE(grid->rowCount(), 12);
+        QCOMPARE(grid->item(0, 1)->text(), QStringLiteral("21"));
+        QCOMPARE(grid->item(10, 1)->text(), QStringLiteral("11"));
+        QCOMPARE(grid->item(0, 2)->text(), QStringLiteral("-1"));
+        QCOMPARE(program.graphWindow().dataWindow().windowTitle(),
+                 QStringLiteral("Data for point: SIM-0000001  "));
+
+        program.graphWidget<QPushButton>(QStringLiteral("btAll"))->click();
+        QCOMPARE(program.graph().data().NumberOfPoints, 28);
+        QCOMPARE(grid->rowCount(), 30);
+
+        // Mark puts a magenta dot on every point; unticking takes them away.
+        const QPoint corner = program.pixelOf(5) + QPoint(1, 1);
+        program.graphWidget<QCheckBox>(QStringLiteral("chkSign"))->click();
+        QCOMPARE(plot.picture().pixelColor(corner), GraphPainter::MarkColour);
+        program.graphWidget<QCheckBox>(QStringLiteral("chkSign"))->click();
+        QVERIFY(plot.picture().pixelColor(corner) != GraphPainter::MarkColour);
+    }
+};
+
+QTEST_MAIN(GraphTest)
+#include "tst_graph.moc"

@@ -1,0 +1,245 @@
+#include "GraphController.h"
+#include "GraphData.h"
+#include "GraphHost.h"
+#include "GraphLabels.h"
+
+#include <QSignalSpy>
+#include <QTest>
+
+namespace {
+
+constexpr double Minute = 1.0 / 1440;
+constexpr double Day0 = 46000.0; // a date in 2025
+
+struct Readings
+{
+    std::vector<std::array<double, 4>> values;
+    std::vector<double> times;
+    std::array<QString, 4> names{QStringLiteral("SIM-1")};
+    std::array<QString, 4> units{QStringLiteral("uSv/h")};
+
+    // One reading a minute, or at `at` minutes when given.
+    explicit Readings(const QList<double> &readings, const QList<double> &at = {})
+    {
+        for (qsizetype i = 0; i < readings.size(); ++i) {
+            values.push_back({readings[i], 0, 0, 0});
+            times.push_back(Day0 + (at.isEmpty() ? static_cast<double>(i) : at[i]) * Minute);
+        }
+    }
+    template<typename Target> bool handTo(Target &target, int last, int graphIndex = 0)
+    {
+        return target.template PutData<4>(names, last, values, units, times, graphIndex, 1);
+    }
+};
+
+struct Host : GraphHost
+{
+    int reReads = 0;
+    int totals = 0;
+    void reReadList() override { ++reReads; }
+    void GetParamsFromGraph(double &, double &, qint32 &) override { ++totals; }
+};
+
+} // namespace
+
+class GraphDataTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void eightReadingsShowSevenWithTheCurveThroughSix()
+    {
+        GraphData data;
+        Readings list({1, 2, 3, 4, 5, 6, 7, 8});
+        QVERIFY(list.handTo(data, 6));
+        QCOMPARE(data.AllNumberOfPoints, 6);
+        QCOMPARE(data.NumberOfPoints, 6);
+        QCOMPARE(data.UnitNames[0], QStringLiteral("uSv/h     "));
+        QCOMPARE(data.Values[6][1], -1.0);
+        QVERIFY(!data.twoChannels());
+        QVERIFY(std::abs(data.TimeMax - 5 * Minute) < 1e-9);
+    }
+
+    void automaticRangeSkipsPointsAtTheFirstTimeAndWidensEqualValues()
+    {
+        GraphData data;
+        // Two points share the time of point 0; their 100 and 0 stay out of the range.
+        Readings list({100, 0, 5, 5, 5, 5, 5, 5}, {0, 0, 0, 1, 2, 3, 4, 5});
+        QVERIFY(list.handTo(data, 7));
+        QCOMPARE(data.ScaleMin[0], 4.0);
+        QCOMPARE(data.ScaleMax[0], 6.6000000000000005);
+        // The missing channel: below the bottom, not seen.
+        QCOMPARE(data.ScaleMin[1], -0.8);
+        QCOMPARE(data.ScaleMax[1], 0.0);
+        data.Scaling = GraphController::ScalingManual;
+        data.CalculateScale();
+        QCOMPARE(data.ScaleMin[0], 4.0);
+        data.Scaling = 3;
+        data.CalculateScale();
+        QCOMPARE(data.ScaleMin[0], 0.0);
+        QCOMPARE(data.ScaleMax[0], 100.0);
+        QCOMPARE(data.frame.top, 100.0f);
+        QCOMPARE(data.frame.height, -100.0f);
+    }
+
+    void rangeSelectionNeedsFivePointsAndTakesEitherDirection()
+    {
+        GraphData data;
+        Readings list({1, 2, 3, 4, 5, 6, 7, 8, 9, 10});
+        QVERIFY(list.handTo(data, 9));
+        // Four points: nothing changes.
+        data.RangeStart = 2 * Minute;
+        QVERIFY(!data.selectRange(5 * Minute));
+        QCOMPARE(data.NumberOfPoints, 9);
+        // Right to left over five points.
+        data.RangeStart = 7 * Minute;
+        QVERIFY(data.selectRange(3 * Minute));
+        QCOMPARE(data.NumberOfPoints, 4);
+        QCOMPARE(data.FirstTime, Day0 + 3 * Minute);
+        QCOMPARE(data.Values[0][0], 4.0);
+        QVERIFY(std::abs(data.Times[4] - 4 * Minute) < 1e-9);
+        QVERIFY(data.showAll());
+        QCOMPARE(data.NumberOfPoints, 9);
+    }
+
+    void dataDuringADragIsDropped()
+    {
+        GraphData data;
+        Readings list({1, 2, 3, 4, 5, 6, 7, 8});
+        data.Selecting = 1;
+        QVERIFY(!list.handTo(data, 7));
+        QCOMPARE(data.AllNumberOfPoints, 0);
+    }
+
+    void nearestPointTieTakesTheLaterOneAndMayPassTheEnd()
+    {
+        GraphData data;
+        Readings list({1, 2, 3, 4, 5, 6, 7, 8});
+        QVERIFY(list.handTo(data, 7));
+        QCOMPARE(data.nearestPoint(2.5 * Minute), 3);
+        QCOMPARE(data.nearestPoint(2.4 * Minute), 2);
+        QCOMPARE(data.nearestPoint(-1.0), 0);
+        // Beyond the last drawn point (6): the point after it is nearer.
+        QCOMPARE(data.nearestPoint(6.9 * Minute), 7);
+    }
+
+    void totalsWeighChannelsByTheFlowOverTheSeconds()
+    {
+        GraphData data;
+        data.NumberOfPoints = 3;
+        data.Times = {0, Minute, 3 * Minute, 10 * Minute};
+        data.Values = {{9, 9, 9}, {2, 3, 0.5}, {4, 1, 2}, {100, 100, 100}};
+        const GraphData::Totals totals = data.CalcTotals();
+        QCOMPARE(totals.TotCounts1, 60 * 2 * 0.5 + 120 * 4 * 2.0);
+        QCOMPARE(totals.TotCounts2, 60 * 3 * 0.5 + 120 * 1 * 2.0);
+        QCOMPARE(totals.TotSec, 180);
+    }
+
+    void labelTextsAndLayout()
+    {
+        GraphData data;
+        data.ScaleMin = {0, 3.25};
+        data.ScaleMax = {100, 12.25};
+        QCOMPARE(GraphLabels::leftCaptions(data, 6),
+                 QStringList({"100-", "80-", "60-", "40-", "20-", "0-"}));
+        QCOMPARE(GraphLabels::rightCaptions(data, 2), QStringList({"-12.2", "-3.2"}));
+        data.ScaleMin[1] = -3.25;
+        QCOMPARE(GraphLabels::rightCaptions(data, 2).last(), QStringLiteral("--3.2"));
+        QCOMPARE(GraphLabels::valueText(-0.04), QStringLiteral("0"));
+        QCOMPARE(GraphLabels::valueText(12.46), QStringLiteral("12.5"));
+        // A plot of six label heights holds 2; of 30, the most: 10.
+        GraphLabels::Layout small = GraphLabels::layout(QRect(40, 50, 600, 60), 10, 100);
+        QCOMPARE(small.YLabelCount, 2);
+        QCOMPARE(small.valueTops, QList<int>({45, 105}));
+        QCOMPARE(small.XLabelCount, 5);
+        QCOMPARE(small.timeLefts.first(), -10);
+        QCOMPARE(GraphLabels::layout(QRect(0, 0, 200, 900), 10, 100).YLabelCount, 10);
+        QCOMPARE(GraphLabels::layout(QRect(0, 0, 200, 900), 10, 100).XLabelCount, 2);
+    }
+
+    void zoomTurnsOnlineOffAndChangesTheCaptions()
+    {
+        Host host;
+        GraphController graph(host);
+        Readings list({1, 2, 3, 4, 5, 6, 7, 8, 9, 10});
+        QVERIFY(list.handTo(graph, 9));
+        graph.activated();
+        QCOMPARE(graph.onlineMenuCaption(), QStringLiteral("Online"));
+        QCOMPARE(host.reReads, 1);
+        graph.onlineSwitch();
+        QVERIFY(graph.bOnline());
+        QCOMPARE(graph.onlineButtonCaption(), QStringLiteral("OffLine"));
+        QCOMPARE(graph.onlineMenuCaption(), QStringLiteral("Offline"));
+        // A plain click changes nothing but the readout.
+        graph.pressAt(3 * Minute);
+        graph.releaseAt(3 * Minute);
+        QVERIFY(graph.bOnline());
+        QCOMPARE(graph.readout().data, QStringLiteral("4 uSv/h     "));
+        QVERIFY(!graph.readout().secondChannel);
+        QSignalSpy rebuilt(&graph, &GraphController::listRebuildRequested);
+        graph.pressAt(8 * Minute);
+        graph.moveTo(1 * Minute);
+        QCOMPARE(graph.rubberBand()->second, 1 * Minute);
+        graph.releaseAt(2 * Minute);
+        QVERIFY(!graph.rubberBand());
+        QCOMPARE(rebuilt.count(), 1);
+        QVERIFY(!graph.bOnline());
+        QVERIFY(!graph.GraphOnline());
+        QCOMPARE(graph.onlineButtonCaption(), QStringLiteral("online"));
+        QCOMPARE(graph.onlineMenuCaption(), QStringLiteral("OnLine"));
+        QCOMPARE(graph.data().NumberOfPoints, 6);
+    }
+
+    void arrowKeysStepWithinTheDrawnPoints()
+    {
+        Host host;
+        GraphController graph(host);
+        Readings list({1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14});
+        QVERIFY(list.handTo(graph, 13));
+        graph.CurPoint = 12;
+        graph.stepCursor(+1, false); // 12 is the last drawn point
+        QCOMPARE(graph.CurPoint, 12);
+        graph.stepCursor(-1, true);
+        QCOMPARE(graph.CurPoint, 2);
+        QCOMPARE(graph.markerPoint(), 2);
+        graph.stepCursor(+1, true);
+        QCOMPARE(graph.CurPoint, 12);
+        graph.drawingFinished();
+        QVERIFY(!graph.markerPoint());
+        QCOMPARE(host.totals, 1);
+    }
+
+    void listRowsAreNewestFirstAndFollowTogle()
+    {
+        Host host;
+        GraphController graph(host);
+        Readings list({1, 2, 3, 4, 5, 6, 7, 8});
+        QVERIFY(list.handTo(graph, 6));
+        QList<GraphController::ListRow> rows = graph.listRows();
+        QCOMPARE(rows.size(), 7);
+        QCOMPARE(rows.first().value1, QStringLiteral("7"));
+        QCOMPARE(rows.first().value2, QStringLiteral("-1"));
+        QCOMPARE(rows.last().value1, QStringLiteral("1"));
+        graph.btTogle();
+        QCOMPARE(graph.listRows().first().value1, QStringLiteral("-1"));
+        // The next hand-off keeps the point's name in the title.
+        QVERIFY(list.handTo(graph, 7, -1));
+        QCOMPARE(graph.title(), QStringLiteral("Graph for point SIM-1"));
+        QCOMPARE(graph.listUnit(1), QString(10, QChar(u' ')));
+    }
+
+    void manualScaleFromTheOptionsLeavesTheMenuChecks()
+    {
+        Host host;
+        GraphController graph(host);
+        graph.SetScaling(2);
+        graph.chooseScale(GraphController::ScalingManual);
+        QVERIFY(graph.menuChecked(2));
+        QCOMPARE(graph.data().Scaling, 1);
+        graph.SetScaling(0);
+        QVERIFY(graph.menuChecked(0) && !graph.menuChecked(2));
+    }
+};
+
+QTEST_GUILESS_MAIN(GraphDataTest)
+#include "tst_graph_data.moc"
