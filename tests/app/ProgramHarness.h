@@ -1,9 +1,11 @@
 #pragma once
 
 #include "CommandFrame.h"
+#include "DateTimeText.h"
 #include "FixedClock.h"
 #include "MainController.h"
 #include "MeterServer.h"
+#include "MeterSimulator.h"
 #include "ProfileFile.h"
 #include "ScriptedOpener.h"
 #include "ScriptedPrompt.h"
@@ -155,5 +157,38 @@ public:
             if (QTest::qWaitFor([&modal] { return modal() != nullptr; }, 10000))
                 interact(modal());
         });
+    }
+};
+
+// A reading stored in the meter on 2026-12-04 at the given time.
+inline MeterSimulator::Reading storedAt(int hour, int minute, double value)
+{
+    MeterSimulator::Reading reading;
+    reading.taken = DateTimeText::wallClock(QDate(2026, 12, 4), QTime(hour, minute, 42));
+    reading.value = value;
+    return reading;
+}
+
+// The program collecting online from a meter that stays silent, so a test
+// hands it readings itself, a minute apart on the program's clock.
+struct QuietProgram : ProgramHarness
+{
+    QuietProgram() : ProgramHarness(silentMeter())
+    {
+        start();
+        controller->StopOnline();
+        controller->btStart();
+    }
+    static MeterOptions silentMeter()
+    {
+        MeterOptions options;
+        options.silent = true;
+        return options;
+    }
+    void read(double value)
+    {
+        clock.time = clock.time.addSecs(60);
+        controller->link().processInput(MeterSimulator::measurementMessage(
+            storedAt(8, 0, value), QStringLiteral("SIM-0000001")));
     }
 };

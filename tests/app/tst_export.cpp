@@ -15,14 +15,6 @@
 
 namespace {
 
-MeterSimulator::Reading storedAt(int hour, int minute, double value)
-{
-    MeterSimulator::Reading reading;
-    reading.taken = DateTimeText::wallClock(QDate(2026, 12, 4), QTime(hour, minute, 42));
-    reading.value = value;
-    return reading;
-}
-
 QByteArray readFile(const QString &path)
 {
     QFile file(path);

@@ -14,31 +14,9 @@
 
 namespace {
 
-// The program collecting online from a silent meter; the test hands it
-// readings a minute apart on the program's clock.
-struct GraphProgram : ProgramHarness
+// The program collecting online from a silent meter, with its graph.
+struct GraphProgram : QuietProgram
 {
-    GraphProgram() : ProgramHarness(silentMeter())
-    {
-        start();
-        controller->StopOnline();
-        controller->btStart();
-    }
-    static MeterOptions silentMeter()
-    {
-        MeterOptions options;
-        options.silent = true;
-        return options;
-    }
-    void read(double value)
-    {
-        clock.time = clock.time.addSecs(60);
-        MeterSimulator::Reading reading;
-        reading.taken = clock.time;
-        reading.value = value;
-        controller->link().processInput(
-            MeterSimulator::measurementMessage(reading, QStringLiteral("SIM-0000001")));
-    }
     void readMany(int count)
     {
         for (int i = 1; i <= count; ++i)

@@ -21,14 +21,6 @@ const QColor Yellow(255, 255, 0);
 const QColor Red(255, 0, 0);
 const QColor LightBlue(128, 255, 255);
 
-MeterSimulator::Reading storedAt(int hour, int minute, double value)
-{
-    MeterSimulator::Reading reading;
-    reading.taken = DateTimeText::wallClock(QDate(2026, 12, 4), QTime(hour, minute, 42));
-    reading.value = value;
-    return reading;
-}
-
 // Fails file writes beyond `bytes` as a full disk would, even for root;
 // returns the limit to put back.
 rlimit fillDiskAt(qint64 bytes)
@@ -41,30 +33,6 @@ rlimit fillDiskAt(qint64 bytes)
     setrlimit(RLIMIT_FSIZE, &full);
     return previous;
 }
-
-QByteArray readingMessage(double value)
-{
-    return MeterSimulator::measurementMessage(storedAt(8, 0, value), QStringLiteral("SIM-0000001"));
-}
-
-// The program collecting online from a meter that stays silent, so a test
-// hands it readings itself.
-struct QuietProgram : ProgramHarness
-{
-    QuietProgram() : ProgramHarness(silentMeter())
-    {
-        start();
-        controller->StopOnline();
-        controller->btStart();
-    }
-    static MeterOptions silentMeter()
-    {
-        MeterOptions options;
-        options.silent = true;
-        return options;
-    }
-    void read(double value) { controller->link().processInput(readingMessage(value)); }
-};
 
 } // namespace
 
