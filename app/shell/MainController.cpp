@@ -51,6 +51,7 @@ MainController::MainController(const Services &services, QObject *parent)
             &SerialTransport::discardInput);
     connect(&m_transport, &SerialTransport::bytesReceived, &m_link, &InstrumentLink::processInput);
     connect(&m_transport, &SerialTransport::lost, this, &MainController::portLost);
+    connect(&m_transport, &SerialTransport::opened, &m_trace, &TraceLog::addLine);
     connect(&m_alarms, &AlarmMonitor::valueColourChanged, this, [this](const QColor &colour) {
         m_controls.setColour(QStringLiteral("lblValue"), colour);
     });

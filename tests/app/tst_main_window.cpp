@@ -291,8 +291,12 @@ private slots:
         options.split = 2;
         ProgramHarness program(options);
         QVERIFY(program.startConnected());
-        QVERIFY(program.controller->trace().lines().first().startsWith(
-            QStringLiteral("Online stoped on ")));
+        // Opening the port notes what was set for latency, before any reply.
+        const QStringList &opening = program.controller->trace().lines();
+        QCOMPARE(opening.first(),
+                 SerialTransport::lowLatencyNote(program.meter->linkPath(),
+                                                 SerialTransport::LowLatency::Unsupported));
+        QVERIFY(opening.at(1).startsWith(QStringLiteral("Online stoped on ")));
         program.button(QStringLiteral("btDebug"))->click();
         auto *list =
             program.window->debugWindow().findChild<QListWidget *>(QStringLiteral("List1"));
