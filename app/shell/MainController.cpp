@@ -45,6 +45,7 @@ MainController::MainController(const Services &services, QObject *parent)
     , m_list(services.programFolder + QStringLiteral("/TeskTemp.lst"))
     , m_alarms(services.player, services.programFolder + QStringLiteral("/Notify.wav"))
     , m_legend(services.settings, [this] { return m_clock.now().date(); })
+    , m_calibrationDue(services.settings, services.clock)
 {
     connect(&m_link, &InstrumentLink::writeRequested, &m_transport, &SerialTransport::write);
     connect(&m_link, &InstrumentLink::discardInputRequested, &m_transport,
@@ -66,6 +67,7 @@ MainController::MainController(const Services &services, QObject *parent)
     m_controls.setVisible(QStringLiteral("btDebug"), false);
     m_controls.setVisible(QStringLiteral("lblListWarning"), false);
     m_controls.setVisible(QStringLiteral("lblSoundWarning"), false);
+    m_controls.setVisible(QStringLiteral("lblCalibrationWarning"), false);
 }
 
 MainController::~MainController()
@@ -217,6 +219,7 @@ void MainController::measurementReceived(const QByteArray &message)
 
 void MainController::calibrationReceived(const CalibrationRecord &record)
 {
+    m_calibrationDue.remember(record);
     emit calibrationArrived(record);
 }
 
@@ -344,6 +347,9 @@ void MainController::PutDataInList(const QByteArray &message)
     m_controls.setText(QStringLiteral("lblValue"), r.vl + QChar(u' ') + r.Units);
     m_alarms.takeReading(r.vl);
     m_controls.setText(QStringLiteral("edId"), r.InstNum);
+    const QString calibrationNotice = m_calibrationDue.noticeFor(r.InstNum);
+    m_controls.setText(QStringLiteral("lblCalibrationWarning"), calibrationNotice);
+    m_controls.setVisible(QStringLiteral("lblCalibrationWarning"), !calibrationNotice.isEmpty());
     m_controls.setText(QStringLiteral("edStatus"), r.status);
     m_controls.setText(QStringLiteral("edDetector"), r.Detector);
     m_controls.setText(QStringLiteral("edCount"), QString::number(m_list.TotalRecords()));

@@ -69,8 +69,8 @@ frmMain::frmMain(MainController &controller, QWidget *parent)
     top->addWidget(buildCommandColumn());
     top->addWidget(buildReadingPanel(), 1);
     layout->addLayout(top);
-    for (const QString &name :
-         {QStringLiteral("lblListWarning"), QStringLiteral("lblSoundWarning")}) {
+    for (const QString &name : {QStringLiteral("lblListWarning"), QStringLiteral("lblSoundWarning"),
+                                QStringLiteral("lblCalibrationWarning")}) {
         auto *warning = new QLabel(central);
         warning->setObjectName(name);
         warning->setWordWrap(true);
@@ -93,6 +93,7 @@ frmMain::frmMain(MainController &controller, QWidget *parent)
     m_debug = new frmDebug(controller.trace(), controller.programFolder(), now, this);
     m_debug->setMessageHook(promptHook(controller.prompt()));
     m_calibration = new frmCalibration(this);
+    m_calibration->setDueCheck(&controller.calibrationDue());
     m_parameters = new frmParameters(this);
 
     connectCommands();

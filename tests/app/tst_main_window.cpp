@@ -11,6 +11,7 @@
 #include "frmParameters.h"
 
 #include <QCheckBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QRadioButton>
@@ -130,6 +131,7 @@ private slots:
     {
         MeterOptions options;
         options.calibrationFactor = 1.25;
+        options.calibrationDue = QDate(2026, 11, 23);
         ProgramHarness program(options);
         QVERIFY(program.startConnected());
         program.controller->link().ErrCount = 2;
@@ -140,8 +142,18 @@ private slots:
         QCOMPARE(calibration.findChild<QLineEdit *>(QStringLiteral("edFactor"))->text(),
                  QStringLiteral("1.25"));
         QCOMPARE(calibration.findChild<QLineEdit *>(QStringLiteral("edTime"))->text(),
-                 QStringLiteral("30/06/2027"));
+                 QStringLiteral("23/11/2026"));
+        QCOMPARE(calibration.findChild<QLabel *>(QStringLiteral("lblDueState"))->text(),
+                 QStringLiteral("Overdue by 12 days: the meter is out of calibration."));
         QCOMPARE(program.controller->link().ErrCount, qint16(2));
+
+        // Readings of the overdue instrument raise a notice in the main window.
+        auto *warning = program.widget<QLabel>(QStringLiteral("lblCalibrationWarning"));
+        QVERIFY(!warning->isVisibleTo(program.window.get()));
+        program.button(QStringLiteral("btGetData"))->click();
+        QTRY_VERIFY_WITH_TIMEOUT(warning->isVisibleTo(program.window.get()), 15000);
+        QVERIFY(warning->text().startsWith(
+            QStringLiteral("Instrument SIM-0000001 is out of calibration")));
     }
 
     void menusAndToolbarRunTheButtonsCommands()
