@@ -454,6 +454,9 @@ void frmMain::showPortDialog()
     PortSelection selection(m_controller, m_controller.portDevices(), m_controller.settings());
     SetSerPort dialog(selection, this);
     dialog.setMessageHook(promptHook(m_controller.prompt()));
+    SerialTransport &transport = m_controller.transport();
+    dialog.setOwnDevice(transport.isOpen() ? transport.devicePath() : QString(),
+                        m_controller.link().Connected);
     dialog.exec();
 }
 

@@ -11,6 +11,7 @@
 #include "frmParameters.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -216,6 +217,43 @@ private slots:
         program.button(QStringLiteral("btTest"))->click();
         QCOMPARE(written.size(), 0);
         QVERIFY(!program.controller->link().Timer2.isActive());
+    }
+
+    void findMeterPutsTheAnsweringDeviceUnderTheChosenPort()
+    {
+        ProgramHarness program;
+        program.settings->WriteProfileKey(QStringLiteral("Com2Device"),
+                                          program.path(QStringLiteral("nothing")));
+        program.settings->WriteProfileKey(QStringLiteral("Com3Device"), program.meter->linkPath());
+        program.start();
+        QTRY_COMPARE(program.prompt.shown.size(), 1); // COM2 could not be opened
+
+        ProgramHarness::whenModal<SetSerPort>([&program](SetSerPort *dialog) {
+            dialog->findChild<QPushButton *>(QStringLiteral("btFindMeter"))->click();
+            auto *found = dialog->findChild<QListWidget *>(QStringLiteral("lstFound"));
+            QListWidgetItem *answered = nullptr;
+            QTRY_VERIFY_WITH_TIMEOUT(
+                [&] {
+                    for (int i = 0; i < found->count() && !answered; ++i) {
+                        if (!found->item(i)->data(Qt::UserRole).toString().isEmpty())
+                            answered = found->item(i);
+                    }
+                    return answered != nullptr;
+                }(),
+                30000);
+            QVERIFY(answered->text().contains(QStringLiteral("SIM-0000001")));
+            QTest::mouseClick(found->viewport(), Qt::LeftButton, {},
+                              found->visualItemRect(answered).center());
+            QCOMPARE(dialog->findChild<QComboBox *>(QStringLiteral("cboDevice2"))->currentText(),
+                     program.meter->linkPath());
+            dialog->findChild<QPushButton *>(QStringLiteral("OK"))->click();
+        });
+        program.button(QStringLiteral("SetCom"))->click();
+        QCOMPARE(TeskCommonPart::PortInUse, qint16(2));
+        QCOMPARE(program.settings->ReadProfileKey(QStringLiteral("Com2Device"), {}, 260).text,
+                 program.meter->linkPath());
+        program.button(QStringLiteral("btTest"))->click();
+        QVERIFY(program.waitForLink());
     }
 
     void cancelledDialogsWriteNoKey()
