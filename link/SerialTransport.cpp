@@ -2,6 +2,11 @@
 
 #include <QFileInfo>
 
+#ifdef Q_OS_LINUX
+#include <linux/serial.h>
+#include <sys/ioctl.h>
+#endif
+
 SerialTransport::SerialTransport(QObject *parent) : QObject(parent)
 {
     connect(&m_port, &QSerialPort::readyRead, this, &SerialTransport::readWaiting);
@@ -24,6 +29,8 @@ QString SerialTransport::open(const QString &devicePath)
     // adapters have no such line and report that as unsupported: not a failure.
     m_port.setDataTerminalReady(true);
     m_port.clearError();
+    requestLowLatency();
+    emit opened(lowLatencyNote(m_devicePath, m_lowLatency));
     return {};
 }
 
@@ -34,7 +41,60 @@ void SerialTransport::close()
     // A command just written (the online stop on exit) still reaches the meter.
     if (m_port.bytesToWrite() > 0)
         m_port.waitForBytesWritten(500);
+    restoreLatency();
     m_port.close();
+}
+
+void SerialTransport::requestLowLatency()
+{
+    m_lowLatency = LowLatency::Unsupported;
+#ifdef Q_OS_LINUX
+    const int fd = static_cast<int>(m_port.handle());
+    serial_struct serial{};
+    // Pseudo-terminals, Bluetooth and many USB CDC devices have no serial_struct
+    // (ENOTTY, EINVAL): they pass bytes on at once anyway, so nothing is lost.
+    if (fd < 0 || ::ioctl(fd, TIOCGSERIAL, &serial) != 0)
+        return;
+    const int lowLatencyFlag = static_cast<int>(ASYNC_LOW_LATENCY);
+    if ((serial.flags & lowLatencyFlag) != 0) {
+        m_lowLatency = LowLatency::AlreadySet;
+        return;
+    }
+    serial.flags |= lowLatencyFlag;
+    if (::ioctl(fd, TIOCSSERIAL, &serial) == 0)
+        m_lowLatency = LowLatency::Set;
+#endif
+}
+
+void SerialTransport::restoreLatency()
+{
+    // The flag outlives the open file in the driver: give the device back as it was found.
+    if (m_lowLatency != LowLatency::Set)
+        return;
+    m_lowLatency = LowLatency::NotTried;
+#ifdef Q_OS_LINUX
+    const int fd = static_cast<int>(m_port.handle());
+    serial_struct serial{};
+    if (fd < 0 || ::ioctl(fd, TIOCGSERIAL, &serial) != 0)
+        return;
+    serial.flags &= ~static_cast<int>(ASYNC_LOW_LATENCY);
+    ::ioctl(fd, TIOCSSERIAL, &serial);
+#endif
+}
+
+QString SerialTransport::lowLatencyNote(const QString &devicePath, LowLatency state)
+{
+    switch (state) {
+    case LowLatency::Set:
+        return tr("Low latency set on %1: replies are passed on at once").arg(devicePath);
+    case LowLatency::AlreadySet:
+        return tr("Low latency already set on %1").arg(devicePath);
+    case LowLatency::Unsupported:
+        return tr("Low latency not supported by %1: left as it was").arg(devicePath);
+    case LowLatency::NotTried:
+        break;
+    }
+    return {};
 }
 
 void SerialTransport::write(const QByteArray &bytes)
@@ -78,6 +138,7 @@ void SerialTransport::handleError(QSerialPort::SerialPortError error)
     // error, reports it again and again until it is closed.
     const QString reason =
         tr("The serial port %1 stopped working (%2).").arg(m_devicePath, m_port.errorString());
+    m_lowLatency = LowLatency::NotTried;
     m_port.close();
     m_port.clearError();
     emit lost(reason);

@@ -1,6 +1,7 @@
 #include "frmCalibration.h"
 #include "FormRows.h"
 
+#include "CalibrationDue.h"
 #include "CalibrationRecord.h"
 
 #include <QFormLayout>
@@ -33,6 +34,11 @@ frmCalibration::frmCalibration(QWidget *parent) : QDialog(parent)
     edTime = addRow(QStringLiteral("lblTime"), QStringLiteral("Calibration Due:"),
                     QStringLiteral("edTime"));
 
+    lblDueState = new QLabel(this);
+    lblDueState->setObjectName(QStringLiteral("lblDueState"));
+    lblDueState->setWordWrap(true);
+    lblDueState->hide();
+
     btOk = new QPushButton(QStringLiteral("OK"), this);
     btOk->setObjectName(QStringLiteral("btOk"));
     btOk->setDefault(true);
@@ -41,6 +47,7 @@ frmCalibration::frmCalibration(QWidget *parent) : QDialog(parent)
     buttons->addWidget(btOk);
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(form);
+    layout->addWidget(lblDueState);
     layout->addLayout(buttons);
 
     connect(btOk, &QPushButton::clicked, this, &QWidget::hide);
@@ -52,6 +59,15 @@ void frmCalibration::PutCalibData(const CalibrationRecord &record)
     edTime->setText(record.due);
     edName->setText(record.name);
     edFactor->setText(record.factor);
+    if (m_due) {
+        const CalibrationDue::Verdict verdict = m_due->verdict(CalibrationDue::dueDate(record.due));
+        lblDueState->setText(CalibrationDue::describe(verdict));
+        const bool warn = verdict.state == CalibrationDue::State::Overdue ||
+                          verdict.state == CalibrationDue::State::DueSoon;
+        lblDueState->setStyleSheet(warn ? QStringLiteral("color: #a00000; font-weight: bold;")
+                                        : QString());
+        lblDueState->show();
+    }
     show();
     raise();
 }

@@ -2,7 +2,9 @@
 
 #include <QDialog>
 
+class CalibrationDue;
 struct CalibrationRecord;
+class QLabel;
 class QLineEdit;
 class QPushButton;
 
@@ -17,11 +19,15 @@ public:
 
     // Fills the four boxes and shows the window.
     void PutCalibData(const CalibrationRecord &record);
+    // With it, the window also says whether the calibration is due.
+    void setDueCheck(const CalibrationDue *due) { m_due = due; }
 
 private:
     QLineEdit *edMeter = nullptr;
     QLineEdit *edFactor = nullptr;
     QLineEdit *edName = nullptr;
     QLineEdit *edTime = nullptr;
+    QLabel *lblDueState = nullptr;
     QPushButton *btOk = nullptr;
+    const CalibrationDue *m_due = nullptr;
 };

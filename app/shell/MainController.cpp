@@ -45,12 +45,14 @@ MainController::MainController(const Services &services, QObject *parent)
     , m_list(services.programFolder + QStringLiteral("/TeskTemp.lst"))
     , m_alarms(services.player, services.programFolder + QStringLiteral("/Notify.wav"))
     , m_legend(services.settings, [this] { return m_clock.now().date(); })
+    , m_calibrationDue(services.settings, services.clock)
 {
     connect(&m_link, &InstrumentLink::writeRequested, &m_transport, &SerialTransport::write);
     connect(&m_link, &InstrumentLink::discardInputRequested, &m_transport,
             &SerialTransport::discardInput);
     connect(&m_transport, &SerialTransport::bytesReceived, &m_link, &InstrumentLink::processInput);
     connect(&m_transport, &SerialTransport::lost, this, &MainController::portLost);
+    connect(&m_transport, &SerialTransport::opened, &m_trace, &TraceLog::addLine);
     connect(&m_alarms, &AlarmMonitor::valueColourChanged, this, [this](const QColor &colour) {
         m_controls.setColour(QStringLiteral("lblValue"), colour);
     });
@@ -65,6 +67,7 @@ MainController::MainController(const Services &services, QObject *parent)
     m_controls.setVisible(QStringLiteral("btDebug"), false);
     m_controls.setVisible(QStringLiteral("lblListWarning"), false);
     m_controls.setVisible(QStringLiteral("lblSoundWarning"), false);
+    m_controls.setVisible(QStringLiteral("lblCalibrationWarning"), false);
 }
 
 MainController::~MainController()
@@ -216,6 +219,7 @@ void MainController::measurementReceived(const QByteArray &message)
 
 void MainController::calibrationReceived(const CalibrationRecord &record)
 {
+    m_calibrationDue.remember(record);
     emit calibrationArrived(record);
 }
 
@@ -361,6 +365,9 @@ void MainController::PutDataInList(const QByteArray &message)
     m_controls.setText(QStringLiteral("lblValue"), r.vl + QChar(u' ') + r.Units);
     m_alarms.takeReading(r.vl);
     m_controls.setText(QStringLiteral("edId"), r.InstNum);
+    const QString calibrationNotice = m_calibrationDue.noticeFor(r.InstNum);
+    m_controls.setText(QStringLiteral("lblCalibrationWarning"), calibrationNotice);
+    m_controls.setVisible(QStringLiteral("lblCalibrationWarning"), !calibrationNotice.isEmpty());
     m_controls.setText(QStringLiteral("edStatus"), r.status);
     m_controls.setText(QStringLiteral("edDetector"), r.Detector);
     // The graph follows only readings that are in the file.

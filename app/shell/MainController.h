@@ -1,6 +1,7 @@
 #pragma once
 
 #include "AlarmMonitor.h"
+#include "CalibrationDue.h"
 #include "ControlStates.h"
 #include "GraphCommand.h"
 #include "InstrumentLink.h"
@@ -90,6 +91,7 @@ public:
     const ProfileFile &settings() const { return m_settings; }
     UserPrompt &prompt() { return m_prompt; }
     const Clock &clock() const { return m_clock; }
+    const CalibrationDue &calibrationDue() const { return m_calibrationDue; }
 
     QString strDataFileName;
     qint16 OnlineStopped = 0;
@@ -143,6 +145,7 @@ private:
     WorkingListFile m_list;
     AlarmMonitor m_alarms;
     SurveyLegend m_legend;
+    CalibrationDue m_calibrationDue;
     std::optional<OnlineInterval> m_interval;
     GraphCommand m_graphCommand{*this};
 

@@ -72,8 +72,8 @@ frmMain::frmMain(MainController &controller, QWidget *parent)
     top->addWidget(buildCommandColumn());
     top->addWidget(buildReadingPanel(), 1);
     layout->addLayout(top);
-    for (const QString &name :
-         {QStringLiteral("lblListWarning"), QStringLiteral("lblSoundWarning")}) {
+    for (const QString &name : {QStringLiteral("lblListWarning"), QStringLiteral("lblSoundWarning"),
+                                QStringLiteral("lblCalibrationWarning")}) {
         auto *warning = new QLabel(central);
         warning->setObjectName(name);
         warning->setWordWrap(true);
@@ -96,6 +96,7 @@ frmMain::frmMain(MainController &controller, QWidget *parent)
     m_debug = new frmDebug(controller.trace(), controller.programFolder(), now, this);
     m_debug->setMessageHook(promptHook(controller.prompt()));
     m_calibration = new frmCalibration(this);
+    m_calibration->setDueCheck(&controller.calibrationDue());
     m_parameters = new frmParameters(this);
     m_graph = new frmGraph(controller.graphCommand().graph(), this);
 
@@ -467,6 +468,9 @@ void frmMain::showPortDialog()
     PortSelection selection(m_controller, m_controller.portDevices(), m_controller.settings());
     SetSerPort dialog(selection, this);
     dialog.setMessageHook(promptHook(m_controller.prompt()));
+    SerialTransport &transport = m_controller.transport();
+    dialog.setOwnDevice(transport.isOpen() ? transport.devicePath() : QString(),
+                        m_controller.link().Connected);
     dialog.exec();
 }
 

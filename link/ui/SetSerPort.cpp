@@ -1,6 +1,7 @@
 #include "SetSerPort.h"
 #include "WindowPlacement.h"
 
+#include "MeterFinder.h"
 #include "PortSelection.h"
 
 #include <QButtonGroup>
@@ -9,6 +10,7 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSerialPortInfo>
@@ -43,17 +45,29 @@ SetSerPort::SetSerPort(PortSelection &selection, QWidget *parent)
         grid->addWidget(cboDevice[index], port - 1, 1);
     }
 
+    m_finder = new MeterFinder(this);
+    btFindMeter = new QPushButton(tr("Find Meter"), this);
+    btFindMeter->setObjectName(QStringLiteral("btFindMeter"));
+    btFindMeter->setToolTip(tr("Try every serial device for the meter"));
+    lstFound = new QListWidget(this);
+    lstFound->setObjectName(QStringLiteral("lstFound"));
+    lstFound->setToolTip(
+        tr("Click a device where the meter answered to use it for the chosen port"));
+    lstFound->hide();
+
     OK = new QPushButton(QStringLiteral("OK"), this);
     OK->setObjectName(QStringLiteral("OK"));
     OK->setDefault(true);
     CANCEL = new QPushButton(QStringLiteral("&Cancel"), this);
     CANCEL->setObjectName(QStringLiteral("CANCEL"));
     auto *buttons = new QHBoxLayout;
+    buttons->addWidget(btFindMeter);
     buttons->addStretch();
     buttons->addWidget(OK);
     buttons->addWidget(CANCEL);
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(fraPort);
+    layout->addWidget(lstFound);
     layout->addLayout(buttons);
 
     connect(m_options, &QButtonGroup::idClicked, this,
@@ -64,6 +78,59 @@ SetSerPort::SetSerPort(PortSelection &selection, QWidget *parent)
     }
     connect(OK, &QPushButton::clicked, this, &SetSerPort::confirm);
     connect(CANCEL, &QPushButton::clicked, this, &SetSerPort::cancel);
+    connect(btFindMeter, &QPushButton::clicked, this, &SetSerPort::findMeter);
+    connect(lstFound, &QListWidget::itemClicked, this, &SetSerPort::useFoundDevice);
+    connect(m_finder, &MeterFinder::probed, this, [this](const MeterFinder::Result &result) {
+        auto *item = new QListWidgetItem(MeterFinder::describe(result), lstFound);
+        if (result.outcome == MeterFinder::Outcome::Answered) {
+            item->setData(Qt::UserRole, result.candidate.path);
+            QFont bold = item->font();
+            bold.setBold(true);
+            item->setFont(bold);
+        }
+        lstFound->scrollToItem(item);
+    });
+    connect(m_finder, &MeterFinder::finished, this,
+            [this] { btFindMeter->setText(tr("Find Meter")); });
+}
+
+void SetSerPort::setOwnDevice(const QString &path, bool answering)
+{
+    m_finder->setOwnDevice(path, answering);
+}
+
+void SetSerPort::done(int result)
+{
+    // However the dialog closes, no device is left open by the search.
+    m_finder->cancel();
+    QDialog::done(result);
+}
+
+void SetSerPort::findMeter()
+{
+    if (m_finder->isRunning()) {
+        m_finder->cancel();
+        return;
+    }
+    QStringList configured;
+    for (int port = 1; port <= 4; ++port)
+        configured.append(m_selection.device(port));
+    lstFound->clear();
+    lstFound->show();
+    btFindMeter->setText(tr("Stop Search"));
+    m_finder->start(MeterFinder::candidates(configured));
+}
+
+void SetSerPort::useFoundDevice(QListWidgetItem *item)
+{
+    const QString path = item->data(Qt::UserRole).toString();
+    if (path.isEmpty())
+        return;
+    // With no port chosen yet the meter goes on the first one.
+    if (m_selection.pending() == 0)
+        m_selection.choose(1);
+    showPending();
+    cboDevice[static_cast<std::size_t>(m_selection.pending() - 1)]->setEditText(path);
 }
 
 void SetSerPort::showEvent(QShowEvent *event)
@@ -99,6 +166,8 @@ void SetSerPort::showPending()
 
 void SetSerPort::confirm()
 {
+    // The device being tried may be the one to open.
+    m_finder->cancel();
     const QString failure = m_selection.confirm();
     if (failure.isEmpty()) {
         accept();

@@ -8,16 +8,21 @@
 #include <array>
 #include <functional>
 
+class MeterFinder;
 class PortSelection;
 class QButtonGroup;
 class QComboBox;
 class QGroupBox;
+class QListWidget;
+class QListWidgetItem;
 class QPushButton;
 class QRadioButton;
 
 // The port dialog: COM1 to COM4, each with the device it opens. OK reopens the
 // line on the chosen port and closes; when the port cannot be opened the
-// dialog says why and stays open.
+// dialog says why and stays open. Find Meter tries every serial device and
+// lists what each did; clicking a device where the meter answered puts it
+// under the chosen port.
 class SetSerPort : public QDialog
 {
     Q_OBJECT
@@ -26,6 +31,11 @@ public:
     explicit SetSerPort(PortSelection &selection, QWidget *parent = nullptr);
 
     void setMessageHook(MessageHook hook) { m_showMessage = std::move(hook); }
+    // The device the program has open, left out of the search, and whether the meter answers there.
+    void setOwnDevice(const QString &path, bool answering);
+    MeterFinder &finder() { return *m_finder; }
+
+    void done(int result) override;
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -34,6 +44,8 @@ private:
     void confirm();
     void cancel();
     void showPending();
+    void findMeter();
+    void useFoundDevice(QListWidgetItem *item);
 
     PortSelection &m_selection;
     MessageHook m_showMessage;
@@ -43,4 +55,7 @@ private:
     std::array<QComboBox *, 4> cboDevice{};
     QPushButton *OK = nullptr;
     QPushButton *CANCEL = nullptr;
+    QPushButton *btFindMeter = nullptr;
+    QListWidget *lstFound = nullptr;
+    MeterFinder *m_finder = nullptr;
 };

@@ -11,6 +11,8 @@
 #include "frmParameters.h"
 
 #include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenuBar>
@@ -145,6 +147,7 @@ private slots:
     {
         MeterOptions options;
         options.calibrationFactor = 1.25;
+        options.calibrationDue = QDate(2026, 11, 23);
         ProgramHarness program(options);
         QVERIFY(program.startConnected());
         program.action(QStringLiteral("mnSendTime"))->trigger();
@@ -162,10 +165,20 @@ private slots:
         QCOMPARE(calibration.findChild<QLineEdit *>(QStringLiteral("edFactor"))->text(),
                  QStringLiteral("1.25"));
         QCOMPARE(calibration.findChild<QLineEdit *>(QStringLiteral("edTime"))->text(),
-                 QStringLiteral("30/06/2027"));
+                 QStringLiteral("23/11/2026"));
+        QCOMPARE(calibration.findChild<QLabel *>(QStringLiteral("lblDueState"))->text(),
+                 QStringLiteral("Overdue by 12 days: the meter is out of calibration."));
         QCOMPARE(program.controller->link().ErrCount, qint16(2));
         program.button(QStringLiteral("btSetTime"))->click();
         QTRY_COMPARE_WITH_TIMEOUT(program.commandCount(setClock), 2, 10000);
+
+        // Readings of the overdue instrument raise a notice in the main window.
+        auto *warning = program.widget<QLabel>(QStringLiteral("lblCalibrationWarning"));
+        QVERIFY(!warning->isVisibleTo(program.window.get()));
+        program.button(QStringLiteral("btGetData"))->click();
+        QTRY_VERIFY_WITH_TIMEOUT(warning->isVisibleTo(program.window.get()), 15000);
+        QVERIFY(warning->text().startsWith(
+            QStringLiteral("Instrument SIM-0000001 is out of calibration")));
 
         // Exit stops online collection and closes the port.
         const int stops = program.commandCount(CommandFrame::onlineStop());
@@ -215,6 +228,36 @@ private slots:
         program.button(QStringLiteral("btTest"))->click();
         QCOMPARE(written.size(), 0);
         QVERIFY(!program.controller->link().Timer2.isActive());
+    }
+
+    void findMeterPutsTheAnsweringDeviceUnderTheChosenPort()
+    {
+        ProgramHarness program;
+        program.settings->WriteProfileKey(QStringLiteral("Com2Device"),
+                                          program.path(QStringLiteral("nothing")));
+        program.settings->WriteProfileKey(QStringLiteral("Com3Device"), program.meter->linkPath());
+        program.start();
+        QTRY_COMPARE(program.prompt.shown.size(), 1); // COM2 could not be opened
+
+        ProgramHarness::whenModal<SetSerPort>([&program](SetSerPort *dialog) {
+            dialog->findChild<QPushButton *>(QStringLiteral("btFindMeter"))->click();
+            auto *found = dialog->findChild<QListWidget *>(QStringLiteral("lstFound"));
+            const auto answered = [found] {
+                return found->findItems(QStringLiteral("SIM-0000001"), Qt::MatchContains);
+            };
+            QTRY_COMPARE_WITH_TIMEOUT(answered().size(), 1, 30000);
+            QTest::mouseClick(found->viewport(), Qt::LeftButton, {},
+                              found->visualItemRect(answered().first()).center());
+            QCOMPARE(dialog->findChild<QComboBox *>(QStringLiteral("cboDevice2"))->currentText(),
+                     program.meter->linkPath());
+            dialog->findChild<QPushButton *>(QStringLiteral("OK"))->click();
+        });
+        program.button(QStringLiteral("SetCom"))->click();
+        QCOMPARE(TeskCommonPart::PortInUse, qint16(2));
+        QCOMPARE(program.settings->ReadProfileKey(QStringLiteral("Com2Device"), {}, 260).text,
+                 program.meter->linkPath());
+        program.button(QStringLiteral("btTest"))->click();
+        QVERIFY(program.waitForLink());
     }
 
     void cancelledDialogsWriteNoKeyConfirmedParametersAreStored()
@@ -280,8 +323,12 @@ private slots:
         ProgramHarness program(options);
         QVERIFY(program.startConnected({QStringLiteral("--x"), QStringLiteral("xxdbgyy")}));
         QVERIFY(program.button(QStringLiteral("btDebug"))->isVisible());
-        QVERIFY(program.controller->trace().lines().first().startsWith(
-            QStringLiteral("Online stoped on ")));
+        // Opening the port notes what was set for latency, before any reply.
+        const QStringList &opening = program.controller->trace().lines();
+        QCOMPARE(opening.first(),
+                 SerialTransport::lowLatencyNote(program.meter->linkPath(),
+                                                 SerialTransport::LowLatency::Unsupported));
+        QVERIFY(opening.at(1).startsWith(QStringLiteral("Online stoped on ")));
         program.button(QStringLiteral("btDebug"))->click();
         auto *list =
             program.window->debugWindow().findChild<QListWidget *>(QStringLiteral("List1"));

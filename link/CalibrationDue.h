@@ -1,0 +1,54 @@
+#pragma once
+
+#include <QDate>
+#include <QHash>
+#include <QString>
+
+#include <optional>
+
+class Clock;
+class ProfileFile;
+struct CalibrationRecord;
+
+// Whether a meter's calibration has run out. The calibration record carries
+// the next due date; the last one seen of each instrument is kept in the
+// settings under CalDue<instrument> (for example CalDueSIM1=2027-06-30), so
+// readings of an instrument out of calibration can be flagged as they arrive.
+class CalibrationDue
+{
+public:
+    enum class State { Unknown, Fine, DueSoon, Overdue };
+    struct Verdict
+    {
+        State state = State::Unknown;
+        qint64 days = 0; // days overdue, or days left
+        QDate due;
+    };
+    static constexpr int SoonDays = 30;
+
+    CalibrationDue(const ProfileFile &settings, const Clock &clock);
+
+    // The record's "dd/mm/yyyy" text; a date that cannot be day first
+    // (a month above 12) is read month first. nullopt when neither fits.
+    static std::optional<QDate> dueDate(const QString &text);
+    Verdict verdict(const std::optional<QDate> &due) const;
+    // One plain sentence for the calibration window.
+    static QString describe(const Verdict &verdict);
+
+    // Keeps the record's due date for its instrument.
+    void remember(const CalibrationRecord &record);
+    // For a reading of this instrument: empty unless its kept due date has passed.
+    QString noticeFor(const QString &instrumentNumber);
+
+    // The meter sends its number 8 characters wide in the calibration record
+    // and 11 wide in readings ("SIM00001", "SIM-0000001"): both give "SIM1".
+    static QString instrumentKey(const QString &instrumentNumber);
+    static QString settingsKey(const QString &instrumentNumber);
+
+private:
+    std::optional<QDate> keptDate(const QString &key);
+
+    const ProfileFile &m_settings;
+    const Clock &m_clock;
+    QHash<QString, std::optional<QDate>> m_kept; // read from the settings once per instrument
+};
