@@ -2,7 +2,7 @@
 # that carries them (cpack -G DEB in the build folder).
 include(GNUInstallDirs)
 
-install(TARGETS tesk tesk-meter-sim RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(TARGETS tesk tesk-cli tesk-meter-sim RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES ${PROJECT_SOURCE_DIR}/app/desktop/tesk.desktop
         DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES ${PROJECT_SOURCE_DIR}/app/desktop/tesk.svg
@@ -17,7 +17,7 @@ set(CPACK_PACKAGE_DESCRIPTION
     "TESK Meter View downloads and collects the readings of Corvel's portable radiation\n"
     "survey meters over a serial line, keeps them in a list file, checks them against\n"
     "alarm thresholds and saves them as text files and spreadsheet workbooks.\n"
-    "tesk-meter-sim simulates a meter.")
+    "tesk-cli does the same from scripts; tesk-meter-sim simulates a meter.")
 string(JOIN "" CPACK_PACKAGE_DESCRIPTION ${CPACK_PACKAGE_DESCRIPTION})
 set(CPACK_PACKAGE_INSTALL_DIRECTORY /usr)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
