@@ -59,8 +59,8 @@ WorkbookWriter::Result WorkbookWriter::write(const QString &listPath, const QStr
         !QFile::link(QFileInfo(templateFile).absoluteFilePath(), work.filePath(Xl::TemplateName)))
         return {QObject::tr("A work file in %1 cannot be made.").arg(work.path())};
 
-    ConsoleOutput quiet(stdout, stderr);
-    ConsolePrompt prompt(quiet);
+    ConsoleOutput output;
+    ConsolePrompt prompt(output);
     NoDesktop desktop;
     Xl xl(work.path(), prompt, desktop);
     if (!xl.SaveXl(WorkName, true))

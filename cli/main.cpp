@@ -14,12 +14,16 @@
 #include <QCoreApplication>
 #include <QTimer>
 
+#include <csignal>
 #include <cstdio>
 #include <memory>
 
 int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
+    // A reader of the output that goes away (a pipe into head) must not end
+    // online collection before the meter is told to stop; the list keeps the readings.
+    std::signal(SIGPIPE, SIG_IGN);
     QCoreApplication::setApplicationName(QStringLiteral("tesk-cli"));
     QCoreApplication::setApplicationVersion(QStringLiteral(TESK_VERSION));
 
