@@ -16,7 +16,11 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("TESK Meter View"));
     QApplication::setApplicationVersion(QStringLiteral(TESK_VERSION));
-    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("utilities-system-monitor")));
+    // The installed icon (share/icons/hicolor/scalable/apps/tesk.svg), and the
+    // menu entry tesk.desktop that a desktop matches the window with.
+    QApplication::setWindowIcon(QIcon::fromTheme(
+        QStringLiteral("tesk"), QIcon::fromTheme(QStringLiteral("utilities-system-monitor"))));
+    QGuiApplication::setDesktopFileName(QStringLiteral("tesk"));
 
     QStringList words = QApplication::arguments().mid(1);
     const bool simulate = words.removeAll(QStringLiteral("--simulate")) > 0;

@@ -16,6 +16,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QProcessEnvironment>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -60,6 +61,15 @@ public:
     }
 
     QString path(const QString &name) const { return m_root + QChar(u'/') + name; }
+
+    // For a program run as a process of its own: the harness's settings and folder.
+    QProcessEnvironment environment() const
+    {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("XDG_CONFIG_HOME"), path(QStringLiteral("config")));
+        environment.insert(QStringLiteral("TESK_HOME"), programFolder());
+        return environment;
+    }
     QString programFolder() const { return path(QStringLiteral("home")); }
 
     static std::unique_ptr<MeterServer> startMeter(const MeterOptions &options,

@@ -1,0 +1,114 @@
+#include "DownloadCommand.h"
+
+#include "CollectionList.h"
+#include "CommandFrame.h"
+#include "ConsoleOutput.h"
+#include "MeasurementDecoder.h"
+#include "MeterSession.h"
+#include "RecordLine.h"
+#include "WorkbookWriter.h"
+
+#include <QDateTime>
+
+DownloadCommand::DownloadCommand(const CliArguments::Request &request, QStringList legendLines,
+                                 MeterSession &session, ConsoleOutput &output, QObject *parent)
+    : CliCommand(parent)
+    , m_request(request)
+    , m_legendLines(std::move(legendLines))
+    , m_session(session)
+    , m_output(output)
+    , m_list(request.list)
+{
+    connect(&m_session, &MeterSession::reading, this, &DownloadCommand::reading);
+    connect(&m_session, &MeterSession::failed, this, &DownloadCommand::failed);
+    connect(&m_list, &WorkingListFile::writeFailed, this,
+            [this](const QString &reason) { m_output.message(reason); });
+}
+
+void DownloadCommand::start()
+{
+    if (const QString cause = CollectionList::open(m_list, m_request.existing, m_legendLines);
+        !cause.isEmpty()) {
+        m_output.message(cause);
+        finish(CliArguments::Failure);
+        return;
+    }
+    if (const QString cause = m_session.open(m_request.port); !cause.isEmpty()) {
+        failed(cause);
+        return;
+    }
+    InstrumentLink &link = m_session.link();
+    link.resetErrorCount();
+    link.Downloading = true;
+    link.TestPending = false;
+    // As the window's Get Data: online collection is stopped first.
+    link.SendCommand(CommandFrame::Online, false, true);
+    link.SendCommand(CommandFrame::GetStoredData, true, true);
+    m_output.progress(tr("Downloading from %1 ...").arg(m_request.port));
+}
+
+void DownloadCommand::reading(const QByteArray &message)
+{
+    InstrumentLink &link = m_session.link();
+    if (!link.Downloading)
+        return; // a late reading after the end
+    if (MeasurementDecoder::isEndOfData(message)) {
+        endOfData();
+        return;
+    }
+    const MeasurementRecord r = MeasurementDecoder::GetDataFromMess(message, true, {});
+    // The next record is asked for at once, so the line carries it while this
+    // one is stored.
+    link.SendCommand(CommandFrame::NextRecord, true, false);
+    if (m_list.appendRecord(RecordLine::format(r)))
+        ++m_records;
+    else
+        ++m_unwritten;
+    m_output.progress(tr("Downloading from %1: %2 records").arg(m_request.port).arg(m_records));
+}
+
+void DownloadCommand::endOfData()
+{
+    m_session.link().Downloading = false;
+    m_session.close();
+    m_list.close();
+    m_output.endProgress();
+    if (m_unwritten > 0) {
+        m_output.message(tr("%1 records could not be written to %2; %3 were.")
+                             .arg(m_unwritten)
+                             .arg(m_request.list)
+                             .arg(m_records));
+        finish(CliArguments::Failure);
+        return;
+    }
+    m_output.line(m_records == 0
+                      ? tr("No data in instrument.")
+                      : tr("Downloaded %1 records to %2.").arg(m_records).arg(m_request.list));
+    if (!m_request.workbook.isEmpty()) {
+        const WorkbookWriter::Result result =
+            WorkbookWriter::write(m_request.list, m_request.workbook, m_request.workbookTemplate,
+                                  m_request.replaceWorkbook);
+        if (!result.problem.isEmpty()) {
+            m_output.message(result.problem);
+            finish(CliArguments::Failure);
+            return;
+        }
+        if (result.recordsLeftOut > 0)
+            m_output.message(tr("The workbook holds as many records as a worksheet can; %1 "
+                                "records did not fit. The list file holds them all.")
+                                 .arg(result.recordsLeftOut));
+        m_output.line(tr("Saved the workbook %1.").arg(m_request.workbook));
+    }
+    finish(CliArguments::Success);
+}
+
+void DownloadCommand::failed(const QString &reason)
+{
+    m_session.close();
+    m_list.close();
+    m_output.message(reason);
+    if (m_records > 0)
+        m_output.message(
+            tr("%1 records arrived and are kept in %2.").arg(m_records).arg(m_request.list));
+    finish(CliArguments::Failure);
+}

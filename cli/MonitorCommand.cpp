@@ -1,0 +1,133 @@
+#include "MonitorCommand.h"
+
+#include "Clock.h"
+#include "CollectionList.h"
+#include "CommandFrame.h"
+#include "ConsoleOutput.h"
+#include "MeasurementDecoder.h"
+#include "MeterSession.h"
+#include "NumberText.h"
+#include "ProfileFile.h"
+#include "RecordLine.h"
+#include "SilentSoundPlayer.h"
+
+MonitorCommand::MonitorCommand(const CliArguments::Request &request, QStringList legendLines,
+                               const ProfileFile &settings, const Clock &clock,
+                               MeterSession &session, ConsoleOutput &output, QObject *parent)
+    : CliCommand(parent)
+    , m_request(request)
+    , m_legendLines(std::move(legendLines))
+    , m_clock(clock)
+    , m_session(session)
+    , m_output(output)
+    , m_list(request.list)
+    , m_alarms(new SilentSoundPlayer, QString())
+{
+    // The window's thresholds and lost-contact interval.
+    settings.readNumber(QStringLiteral("Threshold1"), QStringLiteral("0.2"), 10,
+                        m_alarms.Threshold1);
+    settings.readNumber(QStringLiteral("Threshold2"), QStringLiteral("5"), 10, m_alarms.Threshold2);
+    settings.readInt16(QStringLiteral("LostContactInterval"), QStringLiteral("5"), 10,
+                       m_alarms.LostContactInterval);
+    connect(&m_session, &MeterSession::meterAnswered, this, &MonitorCommand::answered);
+    connect(&m_session, &MeterSession::reading, this, &MonitorCommand::reading);
+    connect(&m_session, &MeterSession::failed, this, &MonitorCommand::failed);
+    connect(&m_alarms, &AlarmMonitor::alarmLevelChanged, this, &MonitorCommand::alarmLevelChanged);
+    connect(&m_list, &WorkingListFile::writeFailed, this,
+            [this](const QString &reason) { m_output.message(reason); });
+}
+
+void MonitorCommand::start()
+{
+    if (const QString cause = CollectionList::open(m_list, m_request.existing, m_legendLines);
+        !cause.isEmpty()) {
+        m_output.message(cause);
+        finish(CliArguments::Failure);
+        return;
+    }
+    if (const QString cause = m_session.open(m_request.port); !cause.isEmpty()) {
+        failed(cause);
+        return;
+    }
+    m_session.testMeter();
+}
+
+void MonitorCommand::answered(const QString &instrument)
+{
+    m_session.link().sendFrame(CommandFrame::onlineStart(m_request.minutes, m_request.seconds));
+    m_collecting = true;
+    m_alarms.setLostContactTimerEnabled(true);
+    m_output.message(tr("Collecting readings of instrument %1 every %2:%3 into %4; Ctrl+C stops.")
+                         .arg(instrument)
+                         .arg(m_request.minutes, 2, 10, QChar(u'0'))
+                         .arg(m_request.seconds, 2, 10, QChar(u'0'))
+                         .arg(m_request.list));
+}
+
+void MonitorCommand::reading(const QByteArray &message)
+{
+    if (!m_collecting || MeasurementDecoder::isEndOfData(message))
+        return;
+    const MeasurementRecord r = MeasurementDecoder::GetDataFromMess(message, false, m_clock.now());
+    // In the file before it is shown.
+    if (m_list.appendRecord(RecordLine::format(r)))
+        ++m_readings;
+    else
+        ++m_unwritten;
+    m_output.line(QStringList{r.time, r.vl.trimmed() + QChar(u' ') + r.Units, r.status, r.Detector,
+                              r.InstNum.trimmed()}
+                      .join(QChar(u'\t')));
+    m_lastValue = r.vl.trimmed() + QChar(u' ') + r.Units;
+    m_alarms.takeReading(r.vl);
+}
+
+void MonitorCommand::alarmLevelChanged(int level)
+{
+    switch (level) {
+    case AlarmMonitor::AboveThreshold1:
+        m_output.message(tr("Warning: %1 is above the warning level %2.")
+                             .arg(m_lastValue, NumberText::plain(m_alarms.Threshold1)));
+        break;
+    case AlarmMonitor::AboveThreshold2:
+        m_output.message(tr("Alarm: %1 is above the alarm level %2.")
+                             .arg(m_lastValue, NumberText::plain(m_alarms.Threshold2)));
+        break;
+    case AlarmMonitor::LostContact:
+        m_output.message(tr("Lost contact: no reading for more than %1 seconds.")
+                             .arg(m_alarms.LostContactInterval));
+        break;
+    default:
+        m_output.message(tr("Back to normal: %1.").arg(m_lastValue));
+        break;
+    }
+}
+
+void MonitorCommand::interrupt()
+{
+    m_alarms.setLostContactTimerEnabled(false);
+    if (m_collecting) {
+        // The window's Stop: the online stop command, input flushed.
+        m_session.link().SendCommand(CommandFrame::Online, false, true);
+        m_collecting = false;
+    }
+    m_session.close();
+    m_list.close();
+    m_output.message(tr("Stopped: %1 readings written to %2.").arg(m_readings).arg(m_request.list));
+    if (m_unwritten > 0) {
+        m_output.message(tr("%1 readings could not be written.").arg(m_unwritten));
+        finish(CliArguments::Failure);
+        return;
+    }
+    finish(CliArguments::Success);
+}
+
+void MonitorCommand::failed(const QString &reason)
+{
+    m_alarms.setLostContactTimerEnabled(false);
+    m_collecting = false;
+    m_session.close();
+    m_list.close();
+    m_output.message(reason);
+    m_output.message(tr("%1 readings written to %2.").arg(m_readings).arg(m_request.list));
+    finish(CliArguments::Failure);
+}

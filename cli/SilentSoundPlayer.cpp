@@ -1,0 +1,8 @@
+#include "SilentSoundPlayer.h"
+
+void SilentSoundPlayer::play(const QString &file)
+{
+    Q_UNUSED(file)
+}
+
+void SilentSoundPlayer::stop() {}

@@ -1,0 +1,247 @@
+#include "ProgramHarness.h"
+#include "Xl.h"
+
+#include <QProcess>
+
+#include <csignal>
+
+namespace {
+
+constexpr int Patience = 30000; // ms; generous for a loaded machine
+
+struct Run
+{
+    int code = -1;
+    QString out;
+    QString err;
+};
+
+QProcess *startCli(ProgramHarness &h, const QStringList &arguments)
+{
+    auto *process = new QProcess;
+    process->setProcessEnvironment(h.environment());
+    process->start(QStringLiteral(TESK_CLI), arguments);
+    return process;
+}
+
+// Runs tesk-cli to its end while the simulated meter serves the line.
+Run runCli(ProgramHarness &h, const QStringList &arguments)
+{
+    std::unique_ptr<QProcess> process(startCli(h, arguments));
+    if (!QTest::qWaitFor([&] { return process->state() == QProcess::NotRunning; }, Patience))
+        process->kill();
+    process->waitForFinished(Patience);
+    return {process->exitStatus() == QProcess::NormalExit ? process->exitCode() : -1,
+            QString::fromLocal8Bit(process->readAllStandardOutput()),
+            QString::fromLocal8Bit(process->readAllStandardError())};
+}
+
+QStringList linesOf(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    QStringList lines = QString::fromLatin1(file.readAll()).split(QStringLiteral("\r\n"));
+    lines.removeAll(QString());
+    return lines;
+}
+
+// The commands with a test repeated after a slow reply (a loaded machine) counted once.
+QList<QByteArray> withoutRepeatedTests(QList<QByteArray> commands)
+{
+    const QByteArray test = CommandFrame::plain(CommandFrame::Test);
+    for (qsizetype i = commands.size() - 1; i > 0; --i) {
+        if (commands[i] == test && commands[i - 1] == test)
+            commands.removeAt(i);
+    }
+    return commands;
+}
+
+QByteArray workbookCells(const QString &path)
+{
+    QProcess python;
+    python.start(
+        QStringLiteral("python3"),
+        {QStringLiteral(TESK_TESTS_DIR "/export/workbook_cells.py"), QStringLiteral("read"), path});
+    python.waitForFinished(60000);
+    return python.exitCode() == 0 ? python.readAllStandardOutput() : QByteArray();
+}
+
+} // namespace
+
+class CliTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void downloadWritesTheListAndTheWindowsWorkbook()
+    {
+        ProgramHarness h;
+        const QString list = h.path(QStringLiteral("survey.lst"));
+        const QString book = h.path(QStringLiteral("survey.xlsx"));
+        const Run run =
+            runCli(h, {QStringLiteral("download"), QStringLiteral("--port"), h.meter->linkPath(),
+                       QStringLiteral("--list"), list, QStringLiteral("--xlsx"), book});
+        QVERIFY2(run.code == 0, qPrintable(run.err));
+        // The window's Get Data on the line: online stop, first request, then one per record.
+        QTRY_COMPARE_WITH_TIMEOUT(
+            h.commands,
+            (QList<QByteArray>{CommandFrame::onlineStop(),
+                               CommandFrame::plain(CommandFrame::GetStoredData),
+                               CommandFrame::plain(CommandFrame::NextRecord),
+                               CommandFrame::plain(CommandFrame::NextRecord),
+                               CommandFrame::plain(CommandFrame::NextRecord)}),
+            Patience);
+        // Piped: the results only, no progress line.
+        QCOMPARE(run.out, QStringLiteral("Downloaded 3 records to %1.\nSaved the workbook %2.\n")
+                              .arg(list, book));
+        const QStringList lines = linesOf(list);
+        QCOMPARE(lines.size(), 9);
+        QCOMPARE(lines[5], QStringLiteral("\"Signture:\""));
+        QVERIFY(lines[6].startsWith(QStringLiteral("\"SIM-0000001")));
+
+        // The workbook holds what the window's save makes of the same list.
+        QDir().mkpath(h.programFolder());
+        QFile::copy(list, h.programFolder() + QStringLiteral("/survey.lst"));
+        ScriptedPrompt prompt;
+        ScriptedOpener opener;
+        QVERIFY(Xl(h.programFolder(), prompt, opener).SaveXl(QStringLiteral("survey"), true));
+        const QByteArray cells = workbookCells(book);
+        if (!cells.isEmpty()) {
+            QVERIFY(cells.contains("SIM-0000001"));
+            QCOMPARE(cells, workbookCells(h.programFolder() + QStringLiteral("/survey.xlsx")));
+        }
+
+        // An existing list or workbook is kept unless the command line says otherwise.
+        Run again = runCli(h, {QStringLiteral("download"), QStringLiteral("--port"),
+                               h.meter->linkPath(), QStringLiteral("--list"), list});
+        QCOMPARE(again.code, 1);
+        QVERIFY2(again.err.contains(QStringLiteral("--append")), qPrintable(again.err));
+        QCOMPARE(linesOf(list), lines);
+        again = runCli(h, {QStringLiteral("export"), list, QStringLiteral("--xlsx"), book});
+        QCOMPARE(again.code, 1);
+        QVERIFY2(again.err.contains(QStringLiteral("--replace")), qPrintable(again.err));
+        again =
+            runCli(h, {QStringLiteral("download"), QStringLiteral("--port"), h.meter->linkPath(),
+                       QStringLiteral("--list"), list, QStringLiteral("--append")});
+        QVERIFY2(again.code == 0, qPrintable(again.err));
+        QCOMPARE(linesOf(list).size(), 12);
+        again = runCli(h, {QStringLiteral("export"), list, QStringLiteral("--xlsx"), book,
+                           QStringLiteral("--replace")});
+        QVERIFY2(again.code == 0, qPrintable(again.err));
+    }
+
+    void testSetTimeAndCalibrationTestTheLineFirst()
+    {
+        ProgramHarness h;
+        const QStringList port{QStringLiteral("--port"), h.meter->linkPath()};
+        const QList<QByteArray> tested{CommandFrame::plain(CommandFrame::Test),
+                                       CommandFrame::onlineStop()};
+        Run run = runCli(h, QStringList{QStringLiteral("test")} + port);
+        QVERIFY2(run.code == 0, qPrintable(run.err));
+        QVERIFY2(run.out.contains(QStringLiteral("instrument SIM-0000001")), qPrintable(run.out));
+        // The meter may read the last command after the program has ended.
+        QTRY_COMPARE_WITH_TIMEOUT(withoutRepeatedTests(h.commands), tested, Patience);
+
+        h.commands.clear();
+        run = runCli(h, QStringList{QStringLiteral("set-time")} + port);
+        QVERIFY2(run.code == 0, qPrintable(run.err));
+        QTRY_COMPARE_WITH_TIMEOUT(withoutRepeatedTests(h.commands).size(), 3, Patience);
+        QCOMPARE(withoutRepeatedTests(h.commands).mid(0, 2), tested);
+        QCOMPARE(CommandFrame::codeOf(h.commands.last()), int(CommandFrame::SetClock));
+
+        h.commands.clear();
+        run = runCli(h, QStringList{QStringLiteral("calibration")} + port);
+        QVERIFY2(run.code == 0, qPrintable(run.err));
+        QTRY_COMPARE_WITH_TIMEOUT(
+            withoutRepeatedTests(h.commands),
+            tested + QList<QByteArray>{CommandFrame::plain(CommandFrame::GetCalibration)},
+            Patience);
+        QVERIFY2(run.out.contains(QStringLiteral("Calibration Due: 30/06/2027\n")),
+                 qPrintable(run.out));
+        QVERIFY(run.out.contains(QStringLiteral("Calibrated by: J. Tester\n")));
+    }
+
+    void aMeterThatIsNotThereFailsNamingTheCause()
+    {
+        MeterOptions silent;
+        silent.silent = true;
+        ProgramHarness h(silent);
+        Run run =
+            runCli(h, {QStringLiteral("test"), QStringLiteral("--port"), h.meter->linkPath()});
+        QCOMPARE(run.code, 1);
+        QVERIFY2(run.err.contains(QStringLiteral("does not answer")), qPrintable(run.err));
+        // The test is repeated after each missing reply, then given up.
+        QCOMPARE(h.commandCount(CommandFrame::plain(CommandFrame::Test)), 4);
+
+        run = runCli(h, {QStringLiteral("download"), QStringLiteral("--port"),
+                         h.path(QStringLiteral("nothing")), QStringLiteral("--list"),
+                         h.path(QStringLiteral("a.lst"))});
+        QCOMPARE(run.code, 1);
+        QVERIFY2(run.err.contains(QStringLiteral("There is no device")), qPrintable(run.err));
+    }
+
+    void monitorListsEachReadingAndStopsTheMeterOnInterrupt()
+    {
+        MeterOptions options;
+        options.values = {0.1, 0.3, 6};
+        ProgramHarness h(options);
+        const QString list = h.path(QStringLiteral("online.lst"));
+        std::unique_ptr<QProcess> process(
+            startCli(h, {QStringLiteral("monitor"), QStringLiteral("--port"), h.meter->linkPath(),
+                         QStringLiteral("--interval"), QStringLiteral("00:01"),
+                         QStringLiteral("--list"), list}));
+        QString out;
+        QVERIFY(QTest::qWaitFor(
+            [&] {
+                out += QString::fromLocal8Bit(process->readAllStandardOutput());
+                return out.count(QChar(u'\n')) >= 3;
+            },
+            Patience));
+        // Each printed reading is already in the list.
+        QVERIFY(linesOf(list).size() >= 6 + 3);
+        ::kill(static_cast<pid_t>(process->processId()), SIGINT);
+        QVERIFY(
+            QTest::qWaitFor([&] { return process->state() == QProcess::NotRunning; }, Patience));
+        QCOMPARE(process->exitStatus(), QProcess::NormalExit);
+        const QString err = QString::fromLocal8Bit(process->readAllStandardError());
+        QVERIFY2(process->exitCode() == 0, qPrintable(err));
+        out += QString::fromLocal8Bit(process->readAllStandardOutput());
+        QCOMPARE(linesOf(list).size(), 6 + out.count(QChar(u'\n')));
+        QVERIFY2(err.contains(QStringLiteral("Warning: 0.30 uSv/h")), qPrintable(err));
+        QVERIFY2(err.contains(QStringLiteral("Alarm: 6.00 uSv/h")), qPrintable(err));
+        QCOMPARE(withoutRepeatedTests(h.commands).mid(0, 3),
+                 (QList<QByteArray>{CommandFrame::plain(CommandFrame::Test),
+                                    CommandFrame::onlineStop(), CommandFrame::onlineStart(0, 1)}));
+        QTRY_COMPARE_WITH_TIMEOUT(withoutRepeatedTests(h.commands).size(), 4, Patience);
+        QCOMPARE(h.commands.last(), CommandFrame::onlineStop());
+    }
+
+    void usageErrorsExitWithTwoAndHelpWithZero()
+    {
+        ProgramHarness h;
+        const QList<QStringList> wrong{
+            {},
+            {QStringLiteral("fetch")},
+            {QStringLiteral("download"), QStringLiteral("--list"), QStringLiteral("a.lst")},
+            {QStringLiteral("monitor"), QStringLiteral("--port"), QStringLiteral("x"),
+             QStringLiteral("--list"), QStringLiteral("a.lst"), QStringLiteral("--interval"),
+             QStringLiteral("00:00")},
+            {QStringLiteral("export"), QStringLiteral("a.lst")},
+            {QStringLiteral("test"), QStringLiteral("--port"), QStringLiteral("x"),
+             QStringLiteral("--bogus")}};
+        for (const QStringList &arguments : wrong) {
+            const Run run = runCli(h, arguments);
+            QCOMPARE(run.code, 2);
+            QVERIFY2(run.err.contains(QStringLiteral("Usage: tesk-cli")), qPrintable(run.err));
+            QVERIFY(run.out.isEmpty());
+        }
+        const Run help = runCli(h, {QStringLiteral("download"), QStringLiteral("--help")});
+        QCOMPARE(help.code, 0);
+        QVERIFY(help.out.contains(QStringLiteral("--append")));
+        QVERIFY(h.commands.isEmpty());
+    }
+};
+
+QTEST_MAIN(CliTest)
+#include "tst_cli.moc"
