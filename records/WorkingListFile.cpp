@@ -113,7 +113,9 @@ bool WorkingListFile::openChannel()
         char last = '\n';
         if (probe.open(QIODevice::ReadOnly) && probe.seek(size - 1))
             probe.getChar(&last);
-        if (last != '\n' && m_file.write("\n", 1) != 1) {
+        // Lines end in CR LF; a file cut between the two needs only the LF.
+        const QByteArray lineBreak = last == '\r' ? QByteArray("\n") : QByteArray("\r\n");
+        if (last != '\n' && m_file.write(lineBreak) != lineBreak.size()) {
             m_file.close();
             return false;
         }

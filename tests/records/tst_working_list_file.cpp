@@ -133,6 +133,19 @@ private slots:
         QVERIFY(readFile(m_path).endsWith(item(recordText(9))));
     }
 
+    void aMissingFinalLineBreakIsMadeGoodWithCrLf()
+    {
+        // Cut inside the last line's break, and before it.
+        const QByteArray whole = headerBytes() + records(0, 2);
+        for (const QByteArray &cut : {whole.chopped(1), whole.chopped(2)}) {
+            writeFile(m_path, cut);
+            WorkingListFile list(m_path);
+            QCOMPARE(list.ReadDb(), WorkingListFile::LoadResult::Loaded);
+            QVERIFY(list.appendRecord(recordText(2)));
+            QCOMPARE(readFile(m_path), whole + item(recordText(2)));
+        }
+    }
+
     void damagedFilesLoadWhatTheyHold_data()
     {
         QTest::addColumn<QByteArray>("bytes");
