@@ -26,13 +26,17 @@ struct IniText
     bool finalLineEnd = true;
 };
 
-IniText readIni(const QString &path)
+QByteArray readBytes(const QString &path)
 {
-    IniText ini;
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        return ini;
-    QByteArray bytes = file.read(std::min(file.size(), MaximumFileSize));
+        return {};
+    return file.read(std::min(file.size(), MaximumFileSize));
+}
+
+IniText parseIni(QByteArray bytes)
+{
+    IniText ini;
     if (bytes.startsWith("\xEF\xBB\xBF")) {
         ini.byteOrderMark = true;
         bytes.remove(0, 3);
@@ -144,31 +148,37 @@ QString ProfileFile::standardPath()
     return folder + QStringLiteral("/Tesk.ini");
 }
 
+std::optional<QString> ProfileFile::storedValue(const QByteArray &fileBytes, const QString &key)
+{
+    const IniText ini = parseIni(fileBytes);
+    const Location where = locate(ini.lines, key);
+    if (where.keyLine < 0)
+        return std::nullopt;
+    return keyLineOf(ini.lines[where.keyLine])->value;
+}
+
 ProfileFile::Value ProfileFile::ReadProfileKey(const QString &key, const QString &defaultText,
                                                int size) const
 {
-    QString text = defaultText;
-    const IniText ini = readIni(m_path);
-    const Location where = locate(ini.lines, key);
-    if (where.keyLine >= 0)
-        text = keyLineOf(ini.lines[where.keyLine])->value;
+    QString text = storedValue(readBytes(m_path), key).value_or(defaultText);
     if (size <= 0)
         return {};
     text.truncate(size - 1);
     return {static_cast<int>(text.size()), text};
 }
 
-bool ProfileFile::WriteProfileKey(const QString &key, const QString &text) const
+std::optional<QByteArray> ProfileFile::withValue(const QByteArray &fileBytes, const QString &key,
+                                                 const QString &text)
 {
     const QString cleanKey = key.trimmed();
     if (cleanKey.isEmpty() || cleanKey.contains(QChar(u'=')) || cleanKey.startsWith(QChar(u'[')) ||
         cleanKey.contains(QChar(u'\n')) || cleanKey.contains(QChar(u'\r')))
-        return false;
+        return std::nullopt;
     // A line break in a value would start a new line of the file.
     QString value = text;
     value.replace(QChar(u'\r'), QChar(u' ')).replace(QChar(u'\n'), QChar(u' '));
 
-    IniText ini = readIni(m_path);
+    IniText ini = parseIni(fileBytes);
     const Location where = locate(ini.lines, cleanKey);
     if (where.keyLine >= 0) {
         ini.lines[where.keyLine] = keyNameIn(ini.lines[where.keyLine]) + QChar(u'=') + value;
@@ -188,7 +198,15 @@ bool ProfileFile::WriteProfileKey(const QString &key, const QString &text) const
     QByteArray bytes = out.toUtf8();
     if (ini.byteOrderMark)
         bytes.prepend("\xEF\xBB\xBF");
+    return bytes;
+}
 
+bool ProfileFile::WriteProfileKey(const QString &key, const QString &text) const
+{
+    const std::optional<QByteArray> written = withValue(readBytes(m_path), key, text);
+    if (!written)
+        return false;
+    const QByteArray &bytes = *written;
     QDir().mkpath(QFileInfo(m_path).absolutePath());
     QSaveFile file(m_path);
     if (!file.open(QIODevice::WriteOnly))
