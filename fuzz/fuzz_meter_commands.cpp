@@ -8,9 +8,9 @@
 
 namespace {
 
-// Thirty-two commands cover every command, fault and state of the meter; longer
+// Sixteen commands reach every command, fault and state of the meter; longer
 // inputs only repeat them, at a cost that grows with their length.
-constexpr std::size_t LongestInput = 1 + 32 * CommandFrame::Length;
+constexpr std::size_t LongestInput = 1 + 16 * CommandFrame::Length;
 
 } // namespace
 

@@ -37,7 +37,7 @@ void spoilChecksum(QByteArray &message)
         checksum = static_cast<char>(checksum + 1);
 }
 
-const SystemClock TheSystemClock;
+const SystemClock TheSystemClock{};
 
 } // namespace
 
