@@ -62,12 +62,13 @@ bool isBlank(QChar c)
 }
 
 // The section name of a header line such as "[COMMON]", or nothing.
-std::optional<QString> sectionOf(const QString &line)
+// Views, not copies: every read looks at every line up to its key.
+std::optional<QStringView> sectionOf(QStringView line)
 {
-    const QString trimmed = line.trimmed();
-    if (!trimmed.startsWith(QChar(u'[')))
+    const QStringView trimmed = line.trimmed();
+    if (!trimmed.startsWith(u'['))
         return std::nullopt;
-    const qsizetype close = trimmed.indexOf(QChar(u']'));
+    const qsizetype close = trimmed.indexOf(u']');
     if (close < 0)
         return std::nullopt;
     return trimmed.mid(1, close - 1).trimmed();
@@ -97,6 +98,16 @@ std::optional<KeyLine> keyLineOf(const QString &line)
     return KeyLine{key, value.mid(begin, end - begin)};
 }
 
+// Whether keyLineOf would find the key in the line.
+bool holdsKey(QStringView line, const QString &key)
+{
+    const qsizetype equals = line.indexOf(u'=');
+    if (equals <= 0)
+        return false;
+    const QStringView name = line.left(equals).trimmed();
+    return !name.isEmpty() && !name.startsWith(u';') && name.compare(key, Qt::CaseInsensitive) == 0;
+}
+
 struct Location
 {
     qsizetype sectionLine = -1; // header line of the first COMMON section
@@ -120,13 +131,10 @@ Location locate(const QStringList &lines, const QString &key)
         }
         if (!inSection)
             continue;
-        if (!lines[i].trimmed().isEmpty())
+        if (!QStringView(lines[i]).trimmed().isEmpty())
             where.lastContent = i;
-        if (where.keyLine < 0) {
-            const auto entry = keyLineOf(lines[i]);
-            if (entry && entry->key.compare(key, Qt::CaseInsensitive) == 0)
-                where.keyLine = i;
-        }
+        if (where.keyLine < 0 && holdsKey(lines[i], key))
+            where.keyLine = i;
     }
     return where;
 }
