@@ -142,6 +142,10 @@ QString NumberText::display(double value)
         return sign + QStringLiteral("Inf");
     if (value == 0)
         return QStringLiteral(" 0");
+    // Whole numbers below 10^15 keep all their digits (the meter's codes, counts).
+    if (const double magnitude = std::fabs(value);
+        magnitude < 1e15 && magnitude == std::trunc(magnitude))
+        return sign + QString::number(static_cast<qint64>(magnitude));
 
     std::string digits;
     int exponent = 0;

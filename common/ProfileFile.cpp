@@ -26,13 +26,17 @@ struct IniText
     bool finalLineEnd = true;
 };
 
-IniText readIni(const QString &path)
+QByteArray readBytes(const QString &path)
 {
-    IniText ini;
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        return ini;
-    QByteArray bytes = file.read(std::min(file.size(), MaximumFileSize));
+        return {};
+    return file.read(std::min(file.size(), MaximumFileSize));
+}
+
+IniText parseIni(QByteArray bytes)
+{
+    IniText ini;
     if (bytes.startsWith("\xEF\xBB\xBF")) {
         ini.byteOrderMark = true;
         bytes.remove(0, 3);
@@ -58,12 +62,13 @@ bool isBlank(QChar c)
 }
 
 // The section name of a header line such as "[COMMON]", or nothing.
-std::optional<QString> sectionOf(const QString &line)
+// Views, not copies: every read looks at every line up to its key.
+std::optional<QStringView> sectionOf(QStringView line)
 {
-    const QString trimmed = line.trimmed();
-    if (!trimmed.startsWith(QChar(u'[')))
+    const QStringView trimmed = line.trimmed();
+    if (!trimmed.startsWith(u'['))
         return std::nullopt;
-    const qsizetype close = trimmed.indexOf(QChar(u']'));
+    const qsizetype close = trimmed.indexOf(u']');
     if (close < 0)
         return std::nullopt;
     return trimmed.mid(1, close - 1).trimmed();
@@ -93,6 +98,16 @@ std::optional<KeyLine> keyLineOf(const QString &line)
     return KeyLine{key, value.mid(begin, end - begin)};
 }
 
+// Whether keyLineOf would find the key in the line.
+bool holdsKey(QStringView line, const QString &key)
+{
+    const qsizetype equals = line.indexOf(u'=');
+    if (equals <= 0)
+        return false;
+    const QStringView name = line.left(equals).trimmed();
+    return !name.isEmpty() && !name.startsWith(u';') && name.compare(key, Qt::CaseInsensitive) == 0;
+}
+
 struct Location
 {
     qsizetype sectionLine = -1; // header line of the first COMMON section
@@ -116,13 +131,10 @@ Location locate(const QStringList &lines, const QString &key)
         }
         if (!inSection)
             continue;
-        if (!lines[i].trimmed().isEmpty())
+        if (!QStringView(lines[i]).trimmed().isEmpty())
             where.lastContent = i;
-        if (where.keyLine < 0) {
-            const auto entry = keyLineOf(lines[i]);
-            if (entry && entry->key.compare(key, Qt::CaseInsensitive) == 0)
-                where.keyLine = i;
-        }
+        if (where.keyLine < 0 && holdsKey(lines[i], key))
+            where.keyLine = i;
     }
     return where;
 }
@@ -146,31 +158,37 @@ QString ProfileFile::standardPath()
     return folder + QStringLiteral("/Tesk.ini");
 }
 
+std::optional<QString> ProfileFile::storedValue(const QByteArray &fileBytes, const QString &key)
+{
+    const IniText ini = parseIni(fileBytes);
+    const Location where = locate(ini.lines, key);
+    if (where.keyLine < 0)
+        return std::nullopt;
+    return keyLineOf(ini.lines[where.keyLine])->value;
+}
+
 ProfileFile::Value ProfileFile::ReadProfileKey(const QString &key, const QString &defaultText,
                                                int size) const
 {
-    QString text = defaultText;
-    const IniText ini = readIni(m_path);
-    const Location where = locate(ini.lines, key);
-    if (where.keyLine >= 0)
-        text = keyLineOf(ini.lines[where.keyLine])->value;
+    QString text = storedValue(readBytes(m_path), key).value_or(defaultText);
     if (size <= 0)
         return {};
     text.truncate(size - 1);
     return {static_cast<int>(text.size()), text};
 }
 
-bool ProfileFile::WriteProfileKey(const QString &key, const QString &text) const
+std::optional<QByteArray> ProfileFile::withValue(const QByteArray &fileBytes, const QString &key,
+                                                 const QString &text)
 {
     const QString cleanKey = key.trimmed();
     if (cleanKey.isEmpty() || cleanKey.contains(QChar(u'=')) || cleanKey.startsWith(QChar(u'[')) ||
         cleanKey.contains(QChar(u'\n')) || cleanKey.contains(QChar(u'\r')))
-        return false;
+        return std::nullopt;
     // A line break in a value would start a new line of the file.
     QString value = text;
     value.replace(QChar(u'\r'), QChar(u' ')).replace(QChar(u'\n'), QChar(u' '));
 
-    IniText ini = readIni(m_path);
+    IniText ini = parseIni(fileBytes);
     const Location where = locate(ini.lines, cleanKey);
     if (where.keyLine >= 0) {
         ini.lines[where.keyLine] = keyNameIn(ini.lines[where.keyLine]) + QChar(u'=') + value;
@@ -190,7 +208,15 @@ bool ProfileFile::WriteProfileKey(const QString &key, const QString &text) const
     QByteArray bytes = out.toUtf8();
     if (ini.byteOrderMark)
         bytes.prepend("\xEF\xBB\xBF");
+    return bytes;
+}
 
+bool ProfileFile::WriteProfileKey(const QString &key, const QString &text) const
+{
+    const std::optional<QByteArray> written = withValue(readBytes(m_path), key, text);
+    if (!written)
+        return false;
+    const QByteArray &bytes = *written;
     QDir().mkpath(QFileInfo(m_path).absolutePath());
     QSaveFile file(m_path);
     if (!file.open(QIODevice::WriteOnly))

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <QtGlobal>
 
@@ -45,6 +46,13 @@ public:
 
     // Numbers are stored in their display text (" 1", " .2", "-3").
     bool writeNumber(const QString &key, double value) const;
+
+    // What a read and a write do with the file's bytes, without the file:
+    // the whole stored value of a key (nothing when it is missing), and the
+    // bytes with one value replaced (nothing for a key that cannot be stored).
+    static std::optional<QString> storedValue(const QByteArray &fileBytes, const QString &key);
+    static std::optional<QByteArray> withValue(const QByteArray &fileBytes, const QString &key,
+                                               const QString &text);
 
 private:
     std::optional<QString> cleanedValue(const QString &key, const QString &defaultText,

@@ -1,26 +1,43 @@
-// Arbitrary bytes as the working list file: loading never fails, the counters
-// agree with each other, and a reading appended afterwards is one more record.
+// Arbitrary bytes as the working list: loading never fails, the counters agree
+// with each other, and a reading appended afterwards is one more record. The
+// list is read from memory by the loader the program runs on the file, so
+// each input costs no disk I/O.
 #include "RecordLine.h"
 #include "WorkingListFile.h"
 
-#include <QFile>
-#include <QTemporaryDir>
+#include <QBuffer>
 
 #include <cstdint>
 #include <cstdlib>
 
+namespace {
+
+WorkingListFile::LoadResult load(WorkingListFile &list, const QByteArray &bytes)
+{
+    QBuffer buffer;
+    buffer.setData(bytes);
+    buffer.open(QIODevice::ReadOnly);
+    return list.loadList(buffer);
+}
+
+} // namespace
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    static QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("TeskTemp.lst"));
-    {
-        QFile file(path);
-        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-            return 0;
-        file.write(reinterpret_cast<const char *>(data), static_cast<qint64>(size));
-    }
-    WorkingListFile list(path);
-    const WorkingListFile::LoadResult result = list.ReadDb();
+    // Never opened: the loader reads only what it is given.
+    static WorkingListFile list(QStringLiteral("/nonexistent/TeskTemp.lst"));
+    static const QByteArray appended = WorkingListFile::quoted(RecordLine::format([] {
+        MeasurementRecord r;
+        r.InstNum = QStringLiteral("12345678901");
+        r.time = QStringLiteral("2024-05-01 10:11:12");
+        r.vl = QStringLiteral("1.25");
+        r.Units = QStringLiteral("uSv/h");
+        return r;
+    }()));
+
+    const QByteArray bytes =
+        QByteArray::fromRawData(reinterpret_cast<const char *>(data), static_cast<qsizetype>(size));
+    const WorkingListFile::LoadResult result = load(list, bytes);
     const qint32 total = list.TotalRecords();
     const qint32 last = list.LastRecIndex();
     if (last < -1 || last > WorkingListFile::LastArrayIndex || total < last + 1 ||
@@ -29,14 +46,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     if (result != WorkingListFile::LoadResult::Loaded)
         return 0;
 
-    MeasurementRecord r;
-    r.InstNum = QStringLiteral("12345678901");
-    r.time = QStringLiteral("2024-05-01 10:11:12");
-    r.vl = QStringLiteral("1.25");
-    r.Units = QStringLiteral("uSv/h");
-    if (!list.appendRecord(RecordLine::format(r)))
-        std::abort();
-    if (list.ReadDb() != WorkingListFile::LoadResult::Loaded || list.TotalRecords() != total + 1)
+    // What the append channel writes after these bytes.
+    const QByteArray longer =
+        bytes + WorkingListFile::lineBreakBefore(size > 0 ? bytes.back() : '\n') + appended;
+    if (load(list, longer) != WorkingListFile::LoadResult::Loaded ||
+        list.TotalRecords() != total + 1)
         std::abort();
     return 0;
 }

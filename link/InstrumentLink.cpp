@@ -21,12 +21,12 @@ void InstrumentLink::processInput(const QByteArray &block)
 {
     if (block.isEmpty())
         return;
-    const QString partLine = receiver.processInput(
+    const qsizetype taken = receiver.processInput(
         block, [this](const QByteArray &message, qint16 result) { ExtractMess(message, result); },
         [this](const UnexpectedFailure &failure) { m_listener.unexpectedFailure(failure); });
     // A block's "Part " line follows the lines of the messages it completed.
     if (m_trace.isShown() && m_trace.showAll())
-        m_trace.addLine(partLine);
+        m_trace.addLine(TraceText::partLine(QByteArrayView(block).first(taken)));
 }
 
 qint16 InstrumentLink::ExtractMess(const QByteArray &message, qint16 result)

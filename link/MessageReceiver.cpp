@@ -1,10 +1,9 @@
 #include "MessageReceiver.h"
 
 #include "MessageFrame.h"
-#include "TraceText.h"
 
-QString MessageReceiver::processInput(QByteArrayView block, const MessageHandler &onMessage,
-                                      const FailureHandler &onFailure)
+qsizetype MessageReceiver::processInput(QByteArrayView block, const MessageHandler &onMessage,
+                                        const FailureHandler &onFailure)
 {
     qsizetype end = block.size();
     for (qsizetype i = 0; i < end; ++i) {
@@ -31,7 +30,7 @@ QString MessageReceiver::processInput(QByteArrayView block, const MessageHandler
                                                            UnexpectedFailure::OnCommTitle));
         }
     }
-    return TraceText::partLine(block.first(end));
+    return end;
 }
 
 qint16 MessageReceiver::check() const

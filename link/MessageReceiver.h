@@ -35,9 +35,11 @@ public:
     // the block is dropped. After 100 bytes without a terminator what was
     // collected is handed on as an Overflow and the next byte starts a new
     // message. A failure thrown while handling a byte goes to onFailure and
-    // processing goes on with the next byte. Returns the block's "Part " line.
-    QString processInput(QByteArrayView block, const MessageHandler &onMessage,
-                         const FailureHandler &onFailure = {});
+    // processing goes on with the next byte. Returns how many of the block's
+    // bytes were taken (all but those dropped), which its "Part " line shows;
+    // the line is left to the caller, who may not want it.
+    qsizetype processInput(QByteArrayView block, const MessageHandler &onMessage,
+                           const FailureHandler &onFailure = {});
 
     // Checks the message collected so far: 3, 2, 1 or 10.
     qint16 check() const;

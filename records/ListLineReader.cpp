@@ -18,8 +18,12 @@ ListLineReader::ListLineReader(QIODevice &device) : m_device(device) {}
 
 bool ListLineReader::fillBlock()
 {
-    m_block.resize(BlockSize);
-    const qint64 got = m_device.read(m_block.data(), BlockSize);
+    // A short list needs no block of the full size.
+    const qint64 wanted = m_device.isSequential()
+                              ? BlockSize
+                              : std::clamp<qint64>(m_device.bytesAvailable(), 1, BlockSize);
+    m_block.resize(wanted);
+    const qint64 got = m_device.read(m_block.data(), wanted);
     m_block.resize(std::max<qint64>(got, 0));
     m_pos = 0;
     return !m_block.isEmpty();

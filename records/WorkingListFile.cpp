@@ -51,6 +51,14 @@ bool readsAsRecord(const QString &text)
     return DateTimeText::parse(RecordLine::timeText(text)).has_value();
 }
 
+// Whether a leading line begins with the caption of the legend header line
+// at its place (0 to 5).
+bool hasHeaderCaption(qsizetype place, const QString &text)
+{
+    return place < LegendCaptions.size() ? text.startsWith(LegendCaptions[place])
+                                         : text.startsWith(WorkingListFile::SignatureLine);
+}
+
 } // namespace
 
 WorkingListFile::WorkingListFile(QString path, QObject *parent)
@@ -80,6 +88,14 @@ QString WorkingListFile::unquote(const QByteArray &line)
     const qsizetype last = line.lastIndexOf('"');
     const qsizetype end = last > first ? last : line.size();
     return QString::fromLatin1(line.constData() + first + 1, end - first - 1);
+}
+
+QByteArray WorkingListFile::lineBreakBefore(char lastByte)
+{
+    // A file cut between the CR and the LF needs only the LF.
+    if (lastByte == '\n')
+        return {};
+    return lastByte == '\r' ? QByteArray("\n") : QByteArray("\r\n");
 }
 
 QByteArray WorkingListFile::quoted(const QString &text)
@@ -113,7 +129,8 @@ bool WorkingListFile::openChannel()
         char last = '\n';
         if (probe.open(QIODevice::ReadOnly) && probe.seek(size - 1))
             probe.getChar(&last);
-        if (last != '\n' && m_file.write("\n", 1) != 1) {
+        const QByteArray lineBreak = lineBreakBefore(last);
+        if (!lineBreak.isEmpty() && m_file.write(lineBreak) != lineBreak.size()) {
             m_file.close();
             return false;
         }
@@ -270,16 +287,30 @@ WorkingListFile::LoadResult WorkingListFile::ReadDb(const QString &fileName)
     QFile in(source);
     if (!in.open(QIODevice::ReadOnly))
         return LoadResult::NotReadable;
+    QStringList header;
+    const LoadResult result = loadList(in, &header);
+    in.close();
 
+    if (source == m_path && header.size() == HeaderLineCount)
+        m_headerLines = header;
+    // The channel is reopened even after a bad line, or later readings would be lost.
+    if (QFileInfo::exists(m_path))
+        reopenForAppend();
+    return result;
+}
+
+WorkingListFile::LoadResult WorkingListFile::loadList(QIODevice &device, QStringList *header)
+{
     resetCounters();
     LoadResult result = LoadResult::Loaded;
-    ListLineReader reader(in);
+    ListLineReader reader(device);
     QByteArray line;
-    QStringList header;
+    QStringList leading;
     while (reader.nextLine(line)) {
         const QString text = unquote(line);
-        if (m_totalRecords == 0 && header.size() < HeaderLineCount && !readsAsRecord(text)) {
-            header << text;
+        if (m_totalRecords == 0 && leading.size() < HeaderLineCount &&
+            (hasHeaderCaption(leading.size(), text) || !readsAsRecord(text))) {
+            leading << text;
             continue;
         }
         if (m_lastRecIndex == LastArrayIndex) {
@@ -302,12 +333,7 @@ WorkingListFile::LoadResult WorkingListFile::ReadDb(const QString &fileName)
             m_pointNames[0] = RecordLine::instrumentText(text).toString();
         }
     }
-    in.close();
-
-    if (source == m_path && header.size() == HeaderLineCount)
-        m_headerLines = header;
-    // The channel is reopened even after a bad line, or later readings would be lost.
-    if (QFileInfo::exists(m_path))
-        reopenForAppend();
+    if (header)
+        *header = leading;
     return result;
 }

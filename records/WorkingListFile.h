@@ -46,11 +46,22 @@ public:
     bool OpenNewTempFile(const QStringList &legendLines);
 
     // Loads the counters and the first 3001 records into the arrays from the
-    // named file (empty: this object's path), then opens this object's file
-    // for appending. Header lines are the leading lines, at most six, up to
-    // the first one that reads as a record, so a file without a header loads
-    // all its records.
+    // named file (empty: this object's path), through loadList, then opens
+    // this object's file for appending.
     LoadResult ReadDb(const QString &fileName = {});
+
+    // Loads the counters and the arrays from list data, leaving the channel
+    // as it is; a NotReadable result is never given. Header lines are the
+    // leading lines, at most six: each one that begins with the legend's
+    // caption for its place ("Department:" first, "Signture:" sixth), and
+    // each one that does not read as a record. So a legend text that happens
+    // to hold a date stays in the header, and a file without a header loads
+    // all its records. The header lines go to *header when asked for.
+    LoadResult loadList(QIODevice &device, QStringList *header = nullptr);
+
+    // What must go before a line appended to data whose last byte is
+    // `lastByte` so that the data's last line ends in CR LF.
+    static QByteArray lineBreakBefore(char lastByte);
 
     void close();
     bool reopenForAppend();

@@ -37,10 +37,17 @@ void spoilChecksum(QByteArray &message)
         checksum = static_cast<char>(checksum + 1);
 }
 
+const SystemClock TheSystemClock{};
+
 } // namespace
 
 MeterSimulator::MeterSimulator(const MeterOptions &options, QObject *parent)
-    : QObject(parent), m_options(options), m_random(options.seed)
+    : MeterSimulator(options, TheSystemClock, parent)
+{}
+
+MeterSimulator::MeterSimulator(const MeterOptions &options, const Clock &computerClock,
+                               QObject *parent)
+    : QObject(parent), m_computerClock(computerClock), m_options(options), m_random(options.seed)
 {
     m_stored = makeStoredReadings(options.records);
 }
@@ -64,7 +71,7 @@ void MeterSimulator::setStoredReadings(const QList<Reading> &readings)
 
 QDateTime MeterSimulator::clock() const
 {
-    return DateTimeText::wallClock(QDateTime::currentDateTime()).addMSecs(m_clockOffsetMs);
+    return m_computerClock.now().addMSecs(m_clockOffsetMs);
 }
 
 void MeterSimulator::processInput(const QByteArray &bytes)
@@ -168,8 +175,7 @@ void MeterSimulator::setClock(const QByteArray &frame)
         emit note(QStringLiteral("clock not set: no valid date and time"));
         return;
     }
-    const QDateTime computer = DateTimeText::wallClock(QDateTime::currentDateTime());
-    m_clockOffsetMs = computer.msecsTo(DateTimeText::wallClock(date, time));
+    m_clockOffsetMs = m_computerClock.now().msecsTo(DateTimeText::wallClock(date, time));
 }
 
 void MeterSimulator::startOnline(const QByteArray &frame)

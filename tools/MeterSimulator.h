@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Clock.h"
 #include "MeterOptions.h"
 
 #include <QByteArray>
@@ -38,6 +39,9 @@ public:
     static constexpr int StoredReadingsEndMinutesAgo = 5;
 
     explicit MeterSimulator(const MeterOptions &options = {}, QObject *parent = nullptr);
+    // The meter's clock runs from the given computer clock rather than the system's.
+    MeterSimulator(const MeterOptions &options, const Clock &computerClock,
+                   QObject *parent = nullptr);
 
     const MeterOptions &options() const { return m_options; }
     // Applies from the next message on; the stored readings stay as they are. New
@@ -48,7 +52,7 @@ public:
     const QList<Reading> &storedReadings() const { return m_stored; }
     void setStoredReadings(const QList<Reading> &readings);
 
-    // The meter's own clock: the computer's wall clock plus the offset set by command 32.
+    // The meter's own clock: the computer's clock plus the offset set by command 32.
     QDateTime clock() const;
     // 0 while online sending is stopped.
     int onlineIntervalMs() const { return m_onlineIntervalMs; }
@@ -87,6 +91,7 @@ private:
     double valueAt(qint64 index) const;
     QList<Reading> makeStoredReadings(int count) const;
 
+    const Clock &m_computerClock;
     MeterOptions m_options;
     QList<Reading> m_stored;
     QByteArray m_input;

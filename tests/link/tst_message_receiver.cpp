@@ -22,7 +22,7 @@ class MessageReceiverTest : public QObject
     MessageReceiver receiver;
     QList<Handed> handed;
 
-    QString feed(const QByteArray &block)
+    qsizetype feed(const QByteArray &block)
     {
         return receiver.processInput(block, [this](const QByteArray &message, qint16 result) {
             handed.append({message, result});
@@ -40,9 +40,12 @@ private slots:
     {
         QByteArray bad = MessageSamples::workedExample();
         bad[24] = static_cast<char>(bad[24] + 1);
-        feed(bad + MessageSamples::workedExample());
+        const qsizetype taken = feed(bad + MessageSamples::workedExample());
         QCOMPARE(handed.size(), 1);
         QCOMPARE(handed[0].result, qint16(MessageReceiver::BadChecksum));
+        QCOMPARE(receiver.MesPoint, qint16(0));
+        // The trace shows the bytes that were looked at, up to the bad message's end.
+        QCOMPARE(taken, 26);
         feed(MessageSamples::workedExample());
         QCOMPARE(handed.size(), 2);
         QCOMPARE(handed[1].result, qint16(MessageReceiver::Measurement));

@@ -133,6 +133,37 @@ private slots:
         QVERIFY(readFile(m_path).endsWith(item(recordText(9))));
     }
 
+    void legendTextsThatLookLikeRecordsStayInTheHeader()
+    {
+        // Each text puts a date where a record line holds its time.
+        const QStringList legend{"Department: X 2026-12-05", "Date: 05.12.  2026-12-05",
+                                 "Instrument Type: RM-2", "Survey location: Hall 3",
+                                 "Surveyor: Ann 2026-12-05 12:00:00"};
+        writeFile(m_path, headerBytes(legend) + records(0, 3));
+        WorkingListFile list(m_path);
+        QCOMPARE(list.ReadDb(), WorkingListFile::LoadResult::Loaded);
+        QCOMPARE(list.TotalRecords(), 3);
+        QCOMPARE(list.ListTimes()[0], timeOf(0));
+
+        // Removed behind the program's back, the file starts again with that legend.
+        QVERIFY(QFile::remove(m_path));
+        QVERIFY(list.appendRecord(recordText(3)));
+        QCOMPARE(readFile(m_path), headerBytes(legend) + item(recordText(3)));
+    }
+
+    void aMissingFinalLineBreakIsMadeGoodWithCrLf()
+    {
+        // Cut inside the last line's break, and before it.
+        const QByteArray whole = headerBytes() + records(0, 2);
+        for (const QByteArray &cut : {whole.chopped(1), whole.chopped(2)}) {
+            writeFile(m_path, cut);
+            WorkingListFile list(m_path);
+            QCOMPARE(list.ReadDb(), WorkingListFile::LoadResult::Loaded);
+            QVERIFY(list.appendRecord(recordText(2)));
+            QCOMPARE(readFile(m_path), whole + item(recordText(2)));
+        }
+    }
+
     void damagedFilesLoadWhatTheyHold_data()
     {
         QTest::addColumn<QByteArray>("bytes");
@@ -141,6 +172,8 @@ private slots:
 
         QTest::newRow("empty") << QByteArray() << 0 << -1;
         QTest::newRow("no header") << records(0, 4) << 4 << 3;
+        QTest::newRow("header cut short")
+            << headerBytes().left(headerBytes().indexOf("\"Instrument")) + records(0, 2) << 2 << 1;
         QTest::newRow("records without quotes")
             << headerBytes() + recordText(0).toLatin1() + "\n" + records(1, 1) << 2 << 1;
         QTest::newRow("LF only, no final break")
