@@ -1,8 +1,9 @@
 # Debian packages the project needs, and a function that installs the missing ones.
 TESK_BUILD_PACKAGES=(cmake make g++ pkg-config qt6-base-dev qt6-serialport-dev qt6-multimedia-dev libzip-dev)
 # clang and its runtime build the sanitizer and fuzz targets; Google Benchmark the benchmarks;
-# openpyxl reads saved workbooks back in the tests; dpkg-dev builds and checks the Debian package.
-TESK_TEST_PACKAGES=(clang libclang-rt-14-dev libbenchmark-dev python3-openpyxl dpkg-dev)
+# openpyxl reads saved workbooks back in the tests; dpkg-dev (with file) builds and checks the
+# Debian package.
+TESK_TEST_PACKAGES=(clang libclang-rt-14-dev libbenchmark-dev python3-openpyxl dpkg-dev file)
 
 tesk_install_packages() {
     local missing=()

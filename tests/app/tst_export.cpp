@@ -1,4 +1,5 @@
 #include "ProgramHarness.h"
+#include "WorkbookCells.h"
 
 #include "DateTimeText.h"
 #include "MeterSimulator.h"
@@ -19,19 +20,6 @@ QByteArray readFile(const QString &path)
 {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-// The cells openpyxl reads from a workbook; empty when it cannot run.
-QJsonObject readBack(const QString &path)
-{
-    QProcess python;
-    python.start(
-        QFile::exists(QStringLiteral("/usr/bin/python3")) ? QStringLiteral("/usr/bin/python3")
-                                                          : QStringLiteral("python3"),
-        {QStringLiteral(TESK_TESTS_DIR "/export/workbook_cells.py"), QStringLiteral("read"), path});
-    if (!python.waitForFinished(60000) || python.exitCode() != 0)
-        return {};
-    return QJsonDocument::fromJson(python.readAllStandardOutput()).object();
 }
 
 template<typename T> T *child(QWidget *dialog, const QString &name)
@@ -80,7 +68,7 @@ private slots:
         QCOMPARE(readFile(folder + QStringLiteral("/Data4Excel.lst")), list);
         QCOMPARE(program.opener.opened, QStringList{folder + QStringLiteral("/TeskData 1.xlsx")});
         QVERIFY(QFile::exists(folder + QStringLiteral("/MyTemp.xlsx")));
-        const QJsonObject book = readBack(folder + QStringLiteral("/TeskData 1.xlsx"));
+        const QJsonObject book = WorkbookCells::read(folder + QStringLiteral("/TeskData 1.xlsx"));
         // python3-openpyxl, one of the test packages, reads the workbook back.
         QVERIFY(!book.isEmpty());
         const QJsonObject sheet =

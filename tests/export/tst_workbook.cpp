@@ -4,45 +4,17 @@
 #include "ScriptedOpener.h"
 #include "ScriptedPrompt.h"
 #include "SerialDate.h"
+#include "WorkbookCells.h"
 #include "Xl.h"
 
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
 namespace {
-
-const QString Script = QStringLiteral(TESK_TESTS_DIR "/export/workbook_cells.py");
-
-QString python()
-{
-    return QFile::exists(QStringLiteral("/usr/bin/python3")) ? QStringLiteral("/usr/bin/python3")
-                                                             : QStringLiteral("python3");
-}
-
-// What openpyxl reads from a workbook; empty when it cannot run.
-QJsonObject readBack(const QString &path)
-{
-    QProcess process;
-    process.start(python(), {Script, QStringLiteral("read"), path});
-    if (!process.waitForFinished(60000) || process.exitCode() != 0) {
-        qWarning("%s", process.readAllStandardError().constData());
-        return {};
-    }
-    return QJsonDocument::fromJson(process.readAllStandardOutput()).object();
-}
-
-bool haveOpenpyxl()
-{
-    QProcess process;
-    process.start(python(), {QStringLiteral("-c"), QStringLiteral("import openpyxl")});
-    return process.waitForFinished(30000) && process.exitStatus() == QProcess::NormalExit &&
-           process.exitCode() == 0;
-}
 
 // data type, value, number format, is-date of one cell.
 QJsonArray cell(const QJsonObject &book, const QString &sheet, const QString &coordinate)
@@ -148,15 +120,13 @@ private slots:
 
     void aDownloadedListIsReadBackWithItsTypesFromTheProgramsTemplate()
     {
-        if (!haveOpenpyxl())
-            QSKIP("python3-openpyxl is not installed");
         writeList(QStringLiteral("Survey 1"), Legend + Records);
         Xl xl(m_dir.path(), m_prompt, m_opener);
         QVERIFY2(xl.SaveXl(QStringLiteral("Survey 1"), false), qPrintable(xl.problem()));
         QVERIFY(QFile::exists(file(Xl::TemplateName)));
         QCOMPARE(m_opener.opened, QStringList{file(QStringLiteral("Survey 1.xlsx"))});
 
-        const QJsonObject book = readBack(file(QStringLiteral("Survey 1.xlsx")));
+        const QJsonObject book = WorkbookCells::read(file(QStringLiteral("Survey 1.xlsx")));
         QVERIFY(!book.isEmpty());
         QVERIFY(book[QStringLiteral("fullCalcOnLoad")].toBool());
         const QJsonObject names = book[QStringLiteral("names")].toObject();
@@ -207,16 +177,12 @@ private slots:
 
     void aUsersTemplateKeepsItsOwnSheetsFormatsAndFormulas()
     {
-        if (!haveOpenpyxl())
-            QSKIP("python3-openpyxl is not installed");
-        QProcess make;
-        make.start(python(), {Script, QStringLiteral("user-template"), file(Xl::TemplateName)});
-        QVERIFY(make.waitForFinished(60000) && make.exitCode() == 0);
+        QVERIFY(WorkbookCells::run({QStringLiteral("user-template"), file(Xl::TemplateName)}));
         writeList(QStringLiteral("own"), Legend + Records);
         Xl xl(m_dir.path(), m_prompt, m_opener);
         QVERIFY2(xl.SaveXl(QStringLiteral("own"), true), qPrintable(xl.problem()));
         QVERIFY(m_opener.opened.isEmpty());
-        const QJsonObject book = readBack(file(QStringLiteral("own.xlsx")));
+        const QJsonObject book = WorkbookCells::read(file(QStringLiteral("own.xlsx")));
         const QString data = QStringLiteral("Data Sheet");
         QCOMPARE(cell(book, QStringLiteral("Notes"), QStringLiteral("A1"))[1].toString(),
                  QStringLiteral("Kept as it was"));
@@ -234,11 +200,7 @@ private slots:
 
     void recordsBeyondTheLastRowOfTheSheetAreCounted()
     {
-        if (!haveOpenpyxl())
-            QSKIP("python3-openpyxl is not installed");
-        QProcess make;
-        make.start(python(), {Script, QStringLiteral("bottom-template"), file(Xl::TemplateName)});
-        QVERIFY(make.waitForFinished(60000) && make.exitCode() == 0);
+        QVERIFY(WorkbookCells::run({QStringLiteral("bottom-template"), file(Xl::TemplateName)}));
         writeList(QStringLiteral("long"), Legend + Records);
         Xl xl(m_dir.path(), m_prompt, m_opener);
         QVERIFY2(xl.SaveXl(QStringLiteral("long"), true), qPrintable(xl.problem()));
