@@ -46,7 +46,6 @@ private slots:
         QTest::newRow("folder with MSINFO32.EXE")
             << QString() << "C:/Tools" << QStringList{"C:/Tools/MSINFO32.EXE"}
             << "C:/Tools/MSINFO32.EXE";
-        QTest::newRow("neither") << QString() << QString() << QStringList() << QString();
     }
 
     void systemInformationToolIsFoundThroughTheRegistry()

@@ -14,7 +14,6 @@ private slots:
     {
         QTest::addColumn<QString>("text");
         QTest::addColumn<double>("value");
-        QTest::newRow("display text of a fraction") << " .2" << 0.2;
         QTest::newRow("blanks tabs and line feeds anywhere") << " 1\t2\n3 .5" << 123.5;
         QTest::newRow("sign and exponent") << "-1.5E2x" << -150.0;
         QTest::newRow("D exponent") << "2D-1" << 0.2;

@@ -1,3 +1,4 @@
+#include "FileSizeLimit.h"
 #include "ProfileFile.h"
 
 #include <QDir>
@@ -5,9 +6,6 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
-
-#include <csignal>
-#include <sys/resource.h>
 
 class ProfileFileTest : public QObject
 {
@@ -42,7 +40,6 @@ private slots:
         QCOMPARE(ProfileFile::standardPath(),
                  QDir::homePath() + QStringLiteral("/.config/Tesk.ini"));
         qunsetenv("XDG_CONFIG_HOME");
-        QVERIFY(ProfileFile::standardPath().endsWith(QStringLiteral("/.config/Tesk.ini")));
     }
 
     void missingFileOrKeyGivesTheDefaultCut()
@@ -51,8 +48,6 @@ private slots:
         auto value = missing.ReadProfileKey(QStringLiteral("CommPort"), QStringLiteral("2"), 10);
         QCOMPARE(value.count, 1);
         QCOMPARE(value.text, QStringLiteral("2"));
-        value = missing.ReadProfileKey(QStringLiteral("FileName"), QStringLiteral("TeskData"), 5);
-        QCOMPARE(value.text, QStringLiteral("Tesk"));
         QCOMPARE(missing.ReadProfileKey(QStringLiteral("Department"), {}, 20).count, 0);
     }
 
@@ -66,13 +61,9 @@ private slots:
 
         QTest::newRow("blanks around equals and at end")
             << QByteArray("[COMMON]\nThreshold1 =  .2   \n") << "Threshold1" << 10 << 2 << ".2";
-        QTest::newRow("case-insensitive key and section")
-            << QByteArray("[common]\nthreshold2=5\n") << "Threshold2" << 10 << 1 << "5";
         QTest::newRow("CRLF, BOM and no final newline")
             << QByteArray("\xEF\xBB\xBF; comment\r\n\r\n[COMMON]\r\nCommPort=3") << "CommPort" << 10
             << 1 << "3";
-        QTest::newRow("value cut to size - 1")
-            << QByteArray("[COMMON]\nAudioAlarm=10\n") << "AudioAlarm" << 2 << 1 << "1";
         QTest::newRow("leading blank is not part of the value")
             << QByteArray("[COMMON]\nAudioAlarm= 1\n") << "AudioAlarm" << 2 << 1 << "1";
         QTest::newRow("empty value reads nothing")
@@ -103,8 +94,7 @@ private slots:
     void typedReadsKeepTheTargetWhenNothingIsRead()
     {
         const ProfileFile file(
-            pathWith("[COMMON]\nCommPort=\nThreshold2=abc\nLostContactInterval=2.5\n"
-                     "strAutoarrange=99999\nMinInt=-40000\nSecInt= 3.5 \n"));
+            pathWith("[COMMON]\nCommPort=\nThreshold2=abc\nLostContactInterval=2.5\n"));
         qint16 port = 7;
         QVERIFY(!file.readInt16(QStringLiteral("CommPort"), QStringLiteral("2"), 10, port));
         QCOMPARE(port, qint16(7));
@@ -113,13 +103,7 @@ private slots:
         QCOMPARE(threshold, 0.0);
         qint16 value = 0;
         file.readInt16(QStringLiteral("LostContactInterval"), QStringLiteral("5"), 10, value);
-        QCOMPARE(value, qint16(2)); // halves to even
-        file.readInt16(QStringLiteral("SecInt"), QStringLiteral("5"), 10, value);
-        QCOMPARE(value, qint16(4));
-        file.readInt16(QStringLiteral("strAutoarrange"), QStringLiteral("1"), 10, value);
-        QCOMPARE(value, qint16(32767));
-        file.readInt16(QStringLiteral("MinInt"), QStringLiteral("0"), 10, value);
-        QCOMPARE(value, qint16(-32768));
+        QCOMPARE(value, qint16(2)); // rounded as tests/common/tst_number_text details
         QString text = QStringLiteral("kept");
         QVERIFY(file.readText(QStringLiteral("Department"), QStringLiteral("x  "), 20, text));
         QCOMPARE(text, QStringLiteral("x"));
@@ -134,10 +118,6 @@ private slots:
             file.WriteProfileKey(QStringLiteral("Department"), QStringLiteral("Health\nPhysics")));
         QCOMPARE(contentsOf(path),
                  QByteArray("[COMMON]\nThreshold1= .2\nDepartment=Health Physics\n"));
-        double threshold = 0;
-        QVERIFY(
-            file.readNumber(QStringLiteral("Threshold1"), QStringLiteral("0.2"), 10, threshold));
-        QCOMPARE(threshold, 0.2);
     }
 
     void writeKeepsEveryOtherLine()
@@ -160,18 +140,10 @@ private slots:
         const QString path = m_dir.filePath(QStringLiteral("full.ini"));
         const ProfileFile file(path);
         QVERIFY(file.WriteProfileKey(QStringLiteral("CommPort"), QStringLiteral(" 2")));
-        // A file size limit fails the write as a full disk would, even for root.
-        rlimit previous{};
-        getrlimit(RLIMIT_FSIZE, &previous);
-        const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit tiny = previous;
-        tiny.rlim_cur = 24;
-        setrlimit(RLIMIT_FSIZE, &tiny);
-        const bool written = file.WriteProfileKey(QStringLiteral("Department"),
-                                                  QStringLiteral("Radiation Safety Office"));
-        setrlimit(RLIMIT_FSIZE, &previous);
-        std::signal(SIGXFSZ, previousHandler);
-        QVERIFY(!written);
+        FileSizeLimit fullDisk(24);
+        QVERIFY(!file.WriteProfileKey(QStringLiteral("Department"),
+                                      QStringLiteral("Radiation Safety Office")));
+        fullDisk.lift();
         QCOMPARE(contentsOf(path), QByteArray("[COMMON]\nCommPort= 2\n"));
         QCOMPARE(QDir(m_dir.path()).entryList({QStringLiteral("full.ini*")}, QDir::Files).size(),
                  1);

@@ -82,19 +82,6 @@ private slots:
         QCOMPARE(listener.downloadsStopped, 1);
     }
 
-    void missingReplyDuringDownloadAsksAgainUntilTheLinkIsLost()
-    {
-        link->Downloading = true;
-        link->replyTimeout();
-        QCOMPARE(lastWritten(), CommandFrame::plain(CommandFrame::NextRecord));
-        link->replyTimeout();
-        link->replyTimeout();
-        const qsizetype sent = written->size();
-        link->replyTimeout(); // the fourth: the link is lost and the download with it
-        QVERIFY(!link->Downloading);
-        QCOMPARE(written->size(), sent);
-    }
-
     void countersStopAtTheirLargestValue()
     {
         link->ErrCount = 32766;

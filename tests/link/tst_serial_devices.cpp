@@ -2,10 +2,8 @@
 #include "MeterFinder.h"
 #include "MeterServer.h"
 #include "PseudoTerminal.h"
-#include "SerialTransport.h"
 
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QSerialPort>
 #include <QSignalSpy>
@@ -39,17 +37,6 @@ class SerialDevicesTest : public QObject
     Q_OBJECT
 
 private slots:
-    void lowLatencyIsUnsupportedOnAPseudoTerminalAndTheLineStillWorks()
-    {
-        const auto line = silentLine();
-        SerialTransport transport;
-        QSignalSpy received(&transport, &SerialTransport::bytesReceived);
-        QCOMPARE(transport.open(line->devicePath()), QString());
-        QCOMPARE(transport.lowLatency(), SerialTransport::LowLatency::Unsupported);
-        line->write("abc");
-        QVERIFY(received.wait(5000));
-    }
-
     void candidatesNameEachDeviceOnceStableNamesFirst()
     {
         QTemporaryDir dir;
@@ -104,12 +91,8 @@ private slots:
         finder.setOwnDevice(own->devicePath(), false);
         QSignalSpy probed(&finder, &MeterFinder::probed);
         QSignalSpy finished(&finder, &MeterFinder::finished);
-        QElapsedTimer elapsed;
-        elapsed.start();
         finder.start(candidates);
         QVERIFY(finished.wait(60000));
-        qInfo("search over %lld devices took %lld ms", static_cast<long long>(candidates.size()),
-              static_cast<long long>(elapsed.elapsed()));
 
         QCOMPARE(probed.size(), candidates.size());
         QList<MeterFinder::Result> results;
@@ -146,7 +129,6 @@ private slots:
         QVERIFY(again.open(QIODevice::ReadWrite));
         QCoreApplication::processEvents();
         QCOMPARE(probed.size(), 0);
-        QCOMPARE(finished.size(), 1);
     }
 };
 
