@@ -3,10 +3,10 @@
 #include "CollectionList.h"
 #include "CommandFrame.h"
 #include "ConsoleOutput.h"
+#include "ExportCommand.h"
 #include "MeasurementDecoder.h"
 #include "MeterSession.h"
 #include "RecordLine.h"
-#include "WorkbookWriter.h"
 
 #include <QDateTime>
 
@@ -60,10 +60,21 @@ void DownloadCommand::reading(const QByteArray &message)
     // The next record is asked for at once, so the line carries it while this
     // one is stored.
     link.SendCommand(CommandFrame::NextRecord, true, false);
-    if (m_list.appendRecord(RecordLine::format(r)))
-        ++m_records;
-    else
-        ++m_unwritten;
+    if (!m_list.appendRecord(RecordLine::format(r))) {
+        // The meter still holds every record: stop rather than ask for records
+        // that cannot be stored.
+        link.Downloading = false;
+        m_session.close();
+        m_list.close();
+        m_output.endProgress();
+        m_output.message(tr("The download stopped: %1 cannot be written. %2 records were stored; "
+                            "the rest are still in the instrument.")
+                             .arg(m_request.list)
+                             .arg(m_records));
+        finish(CliArguments::Failure);
+        return;
+    }
+    ++m_records;
     m_output.progress(tr("Downloading from %1: %2 records").arg(m_request.port).arg(m_records));
 }
 
@@ -73,31 +84,12 @@ void DownloadCommand::endOfData()
     m_session.close();
     m_list.close();
     m_output.endProgress();
-    if (m_unwritten > 0) {
-        m_output.message(tr("%1 records could not be written to %2; %3 were.")
-                             .arg(m_unwritten)
-                             .arg(m_request.list)
-                             .arg(m_records));
-        finish(CliArguments::Failure);
-        return;
-    }
     m_output.line(m_records == 0
                       ? tr("No data in instrument.")
                       : tr("Downloaded %1 records to %2.").arg(m_records).arg(m_request.list));
-    if (!m_request.workbook.isEmpty()) {
-        const WorkbookWriter::Result result =
-            WorkbookWriter::write(m_request.list, m_request.workbook, m_request.workbookTemplate,
-                                  m_request.replaceWorkbook);
-        if (!result.problem.isEmpty()) {
-            m_output.message(result.problem);
-            finish(CliArguments::Failure);
-            return;
-        }
-        if (result.recordsLeftOut > 0)
-            m_output.message(tr("The workbook holds as many records as a worksheet can; %1 "
-                                "records did not fit. The list file holds them all.")
-                                 .arg(result.recordsLeftOut));
-        m_output.line(tr("Saved the workbook %1.").arg(m_request.workbook));
+    if (!m_request.workbook.isEmpty() && !ExportCommand::saveWorkbook(m_request, m_output)) {
+        finish(CliArguments::Failure);
+        return;
     }
     finish(CliArguments::Success);
 }

@@ -37,5 +37,4 @@ private:
     ConsoleOutput &m_output;
     WorkingListFile m_list;
     int m_records = 0;
-    int m_unwritten = 0;
 };

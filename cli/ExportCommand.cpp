@@ -10,17 +10,21 @@ ExportCommand::ExportCommand(const CliArguments::Request &request, ConsoleOutput
 
 void ExportCommand::start()
 {
+    finish(saveWorkbook(m_request, m_output) ? CliArguments::Success : CliArguments::Failure);
+}
+
+bool ExportCommand::saveWorkbook(const CliArguments::Request &request, ConsoleOutput &output)
+{
     const WorkbookWriter::Result result = WorkbookWriter::write(
-        m_request.list, m_request.workbook, m_request.workbookTemplate, m_request.replaceWorkbook);
+        request.list, request.workbook, request.workbookTemplate, request.replaceWorkbook);
     if (!result.problem.isEmpty()) {
-        m_output.message(result.problem);
-        finish(CliArguments::Failure);
-        return;
+        output.message(result.problem);
+        return false;
     }
     if (result.recordsLeftOut > 0)
-        m_output.message(tr("The workbook holds as many records as a worksheet can; %1 records "
-                            "did not fit. The list file holds them all.")
-                             .arg(result.recordsLeftOut));
-    m_output.line(tr("Saved the workbook %1.").arg(m_request.workbook));
-    finish(CliArguments::Success);
+        output.message(tr("The workbook holds as many records as a worksheet can; %1 records "
+                          "did not fit. The list file holds them all.")
+                           .arg(result.recordsLeftOut));
+    output.line(tr("Saved the workbook %1.").arg(request.workbook));
+    return true;
 }

@@ -16,6 +16,10 @@ public:
 
     void start() override;
 
+    // Fills the request's workbook from its list and tells the user how it went;
+    // false when it could not be saved.
+    static bool saveWorkbook(const CliArguments::Request &request, ConsoleOutput &output);
+
 private:
     CliArguments::Request m_request;
     ConsoleOutput &m_output;
