@@ -55,18 +55,18 @@ bool GraphData::showAll()
 {
     RangeStart = AllTimes[0];
     RangeEnd = AllTimes[static_cast<size_t>(AllNumberOfPoints)];
-    const qint16 n = PutDataForGraph();
-    if (n <= 0)
-        return false;
-    NumberOfPoints = n;
-    CalculateScale();
-    return true;
+    return showRange();
 }
 
 bool GraphData::selectRange(double x)
 {
     RangeStart += FirstTime;
     RangeEnd = x + FirstTime;
+    return showRange();
+}
+
+bool GraphData::showRange()
+{
     const qint16 n = PutDataForGraph();
     if (n <= 0)
         return false;

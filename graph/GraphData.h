@@ -104,6 +104,8 @@ public:
     Frame frame;
 
 private:
+    // Shows the points of RangeStart..RangeEnd when there are enough of them.
+    bool showRange();
     template<typename Get>
     bool putData(std::span<const QString> pointName, int numPnt, Get get, int supplied,
                  std::span<const QString> units, std::span<const double> times, int graphIndex,
@@ -138,12 +140,5 @@ bool GraphData::putData(std::span<const QString> pointName, int numPnt, Get get,
         for (int k = 0; k < numOfar; ++k)
             AllValues[p][static_cast<size_t>(k)] = get(j, k);
     }
-    RangeStart = AllTimes[0];
-    RangeEnd = AllTimes[static_cast<size_t>(AllNumberOfPoints)];
-    const qint16 n = PutDataForGraph();
-    if (n <= 0)
-        return false;
-    NumberOfPoints = n;
-    CalculateScale();
-    return true;
+    return showAll();
 }
