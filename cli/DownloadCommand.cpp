@@ -1,6 +1,5 @@
 #include "DownloadCommand.h"
 
-#include "CollectionList.h"
 #include "CommandFrame.h"
 #include "ConsoleOutput.h"
 #include "ExportCommand.h"
@@ -12,31 +11,13 @@
 
 DownloadCommand::DownloadCommand(const CliArguments::Request &request, QStringList legendLines,
                                  MeterSession &session, ConsoleOutput &output, QObject *parent)
-    : CliCommand(parent)
-    , m_request(request)
-    , m_legendLines(std::move(legendLines))
-    , m_session(session)
-    , m_output(output)
-    , m_list(request.list)
-{
-    connect(&m_session, &MeterSession::reading, this, &DownloadCommand::reading);
-    connect(&m_session, &MeterSession::failed, this, &DownloadCommand::failed);
-    connect(&m_list, &WorkingListFile::writeFailed, this,
-            [this](const QString &reason) { m_output.message(reason); });
-}
+    : CollectionCommand(request, std::move(legendLines), session, output, parent)
+{}
 
 void DownloadCommand::start()
 {
-    if (const QString cause = CollectionList::open(m_list, m_request.existing, m_legendLines);
-        !cause.isEmpty()) {
-        m_output.message(cause);
-        finish(CliArguments::Failure);
+    if (!openListAndPort())
         return;
-    }
-    if (const QString cause = m_session.open(m_request.port); !cause.isEmpty()) {
-        failed(cause);
-        return;
-    }
     InstrumentLink &link = m_session.link();
     link.resetErrorCount();
     link.Downloading = true;
@@ -64,14 +45,9 @@ void DownloadCommand::reading(const QByteArray &message)
         // The meter still holds every record: stop rather than ask for records
         // that cannot be stored.
         link.Downloading = false;
-        m_session.close();
-        m_list.close();
-        m_output.endProgress();
-        m_output.message(tr("The download stopped: %1 cannot be written. %2 records were stored; "
-                            "the rest are still in the instrument.")
-                             .arg(m_request.list)
-                             .arg(m_records));
-        finish(CliArguments::Failure);
+        failed(tr("The download stopped: %1 cannot be written; the records not stored are "
+                  "still in the instrument.")
+                   .arg(m_request.list));
         return;
     }
     ++m_records;

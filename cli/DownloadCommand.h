@@ -1,20 +1,13 @@
 #pragma once
 
-#include "CliArguments.h"
-#include "CliCommand.h"
-#include "WorkingListFile.h"
-
-#include <QStringList>
-
-class ConsoleOutput;
-class MeterSession;
+#include "CollectionCommand.h"
 
 // Downloads the readings stored in the meter to a list file, with the
 // window's Get Data on the line: the online stop, the first request, then the
 // next request as each record arrives, until the end-of-data mark. Each
 // record is in the file, synced, before the next is counted. The workbook, on
 // request, is filled from the list once the download is complete.
-class DownloadCommand : public CliCommand
+class DownloadCommand : public CollectionCommand
 {
     Q_OBJECT
 
@@ -27,14 +20,9 @@ public:
     int recordCount() const { return m_records; }
 
 private:
-    void reading(const QByteArray &message);
+    void reading(const QByteArray &message) override;
     void endOfData();
-    void failed(const QString &reason);
+    void failed(const QString &reason) override;
 
-    CliArguments::Request m_request;
-    QStringList m_legendLines;
-    MeterSession &m_session;
-    ConsoleOutput &m_output;
-    WorkingListFile m_list;
     int m_records = 0;
 };

@@ -1,7 +1,6 @@
 #include "MonitorCommand.h"
 
 #include "Clock.h"
-#include "CollectionList.h"
 #include "CommandFrame.h"
 #include "ConsoleOutput.h"
 #include "MeasurementDecoder.h"
@@ -14,13 +13,8 @@
 MonitorCommand::MonitorCommand(const CliArguments::Request &request, QStringList legendLines,
                                const ProfileFile &settings, const Clock &clock,
                                MeterSession &session, ConsoleOutput &output, QObject *parent)
-    : CliCommand(parent)
-    , m_request(request)
-    , m_legendLines(std::move(legendLines))
+    : CollectionCommand(request, std::move(legendLines), session, output, parent)
     , m_clock(clock)
-    , m_session(session)
-    , m_output(output)
-    , m_list(request.list)
     , m_alarms(new SilentSoundPlayer, QString())
 {
     // The window's thresholds and lost-contact interval.
@@ -30,25 +24,13 @@ MonitorCommand::MonitorCommand(const CliArguments::Request &request, QStringList
     settings.readInt16(QStringLiteral("LostContactInterval"), QStringLiteral("5"), 10,
                        m_alarms.LostContactInterval);
     connect(&m_session, &MeterSession::meterAnswered, this, &MonitorCommand::answered);
-    connect(&m_session, &MeterSession::reading, this, &MonitorCommand::reading);
-    connect(&m_session, &MeterSession::failed, this, &MonitorCommand::failed);
     connect(&m_alarms, &AlarmMonitor::alarmLevelChanged, this, &MonitorCommand::alarmLevelChanged);
-    connect(&m_list, &WorkingListFile::writeFailed, this,
-            [this](const QString &reason) { m_output.message(reason); });
 }
 
 void MonitorCommand::start()
 {
-    if (const QString cause = CollectionList::open(m_list, m_request.existing, m_legendLines);
-        !cause.isEmpty()) {
-        m_output.message(cause);
-        finish(CliArguments::Failure);
+    if (!openListAndPort())
         return;
-    }
-    if (const QString cause = m_session.open(m_request.port); !cause.isEmpty()) {
-        failed(cause);
-        return;
-    }
     m_session.testMeter();
 }
 

@@ -1,15 +1,9 @@
 #pragma once
 
 #include "AlarmMonitor.h"
-#include "CliArguments.h"
-#include "CliCommand.h"
-#include "WorkingListFile.h"
-
-#include <QStringList>
+#include "CollectionCommand.h"
 
 class Clock;
-class ConsoleOutput;
-class MeterSession;
 class ProfileFile;
 
 // Online collection until interrupted: the line is tested as at the window's
@@ -17,7 +11,7 @@ class ProfileFile;
 // appended to the list file and synced, then printed; the alarms of the
 // window (thresholds, lost contact) are printed as messages and never end the
 // run. interrupt() sends the online stop, as the window's Stop does.
-class MonitorCommand : public CliCommand
+class MonitorCommand : public CollectionCommand
 {
     Q_OBJECT
 
@@ -33,16 +27,11 @@ public:
 
 private:
     void answered(const QString &instrument);
-    void reading(const QByteArray &message);
+    void reading(const QByteArray &message) override;
     void alarmLevelChanged(int level);
-    void failed(const QString &reason);
+    void failed(const QString &reason) override;
 
-    CliArguments::Request m_request;
-    QStringList m_legendLines;
     const Clock &m_clock;
-    MeterSession &m_session;
-    ConsoleOutput &m_output;
-    WorkingListFile m_list;
     AlarmMonitor m_alarms;
     bool m_collecting = false;
     int m_readings = 0;
