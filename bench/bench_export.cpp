@@ -2,7 +2,7 @@
 // workbook of a 10,000-record list (median of 11), the same for 100,000
 // records with the memory it takes, and the workbook alone against openpyxl
 // writing the same cells in its write-only mode, in the same run.
-#include "DateTimeText.h"
+#include "BenchRecords.h"
 #include "ListSaver.h"
 #include "ProfileFile.h"
 #include "RecordLine.h"
@@ -25,19 +25,6 @@
 
 namespace {
 
-QString recordText(int n)
-{
-    MeasurementRecord r;
-    r.InstNum = QStringLiteral("12345678901");
-    r.time = DateTimeText::format(
-        DateTimeText::wallClock(QDate(2024, 5, 1), QTime(0, 0)).addSecs(5LL * n + 1));
-    r.vl = QString::number(n % 1000) + QStringLiteral(".25");
-    r.Units = QStringLiteral("uSv/h");
-    r.Detector = QStringLiteral("GM");
-    r.ErrorSn = QStringLiteral(" ");
-    return RecordLine::format(r);
-}
-
 void fillList(WorkingListFile &list, const SurveyLegend &legend, int records)
 {
     list.OpenNewTempFile(legend.headerLines());
@@ -46,7 +33,7 @@ void fillList(WorkingListFile &list, const SurveyLegend &legend, int records)
     file.open(QIODevice::Append);
     QByteArray block;
     for (int n = 0; n < records; ++n) {
-        block += WorkingListFile::quoted(recordText(n));
+        block += WorkingListFile::quoted(benchRecordText(n));
         if (block.size() > 1 << 20) {
             file.write(block);
             block.clear();

@@ -1,5 +1,5 @@
 // Loading a long working list, and the cost of one reading written to disk.
-#include "DateTimeText.h"
+#include "BenchRecords.h"
 #include "RecordLine.h"
 #include "WorkingListFile.h"
 
@@ -11,19 +11,6 @@
 namespace {
 
 constexpr int ListRecords = 100'000;
-
-QString recordText(int n)
-{
-    MeasurementRecord r;
-    r.InstNum = QStringLiteral("12345678901");
-    r.time = DateTimeText::format(
-        DateTimeText::wallClock(QDate(2024, 5, 1), QTime(0, 0)).addSecs(5LL * n + 1));
-    r.vl = QString::number(n % 1000) + QStringLiteral(".25");
-    r.Units = QStringLiteral("uSv/h");
-    r.Detector = QStringLiteral("GM");
-    r.ErrorSn = QStringLiteral(" ");
-    return RecordLine::format(r);
-}
 
 QTemporaryDir &folder()
 {
@@ -46,7 +33,7 @@ QString longList()
         QFile file(name);
         file.open(QIODevice::Append);
         for (int n = 0; n < ListRecords; ++n)
-            file.write(WorkingListFile::quoted(recordText(n)));
+            file.write(WorkingListFile::quoted(benchRecordText(n)));
         return name;
     }();
     return path;
@@ -69,7 +56,7 @@ void BM_AppendRecordWithFlush(benchmark::State &state)
 {
     WorkingListFile list(folder().filePath(QStringLiteral("append.lst")));
     list.OpenNewTempFile({});
-    const QString line = recordText(1);
+    const QString line = benchRecordText(1);
     for (auto _ : state)
         benchmark::DoNotOptimize(list.appendRecord(line));
 }
