@@ -111,13 +111,16 @@ void InstrumentLink::SendCommand(quint8 code, bool startReplyTimer, bool flushIn
 {
     if (!m_portOpen)
         return;
+    // Input is discarded before the command goes out, never after: a meter
+    // that answers at once would otherwise see its reply thrown away, and the
+    // reply timer would ask for the next record with this one unstored.
+    if (flushInput)
+        emit discardInputRequested();
     TxBuffer = CommandFrame::plain(code);
     trace(TraceText::sendLine(TxBuffer));
     emit writeRequested(TxBuffer);
     if (startReplyTimer)
         Timer2.start();
-    if (flushInput)
-        emit discardInputRequested();
 }
 
 void InstrumentLink::sendFrame(const QByteArray &frame)

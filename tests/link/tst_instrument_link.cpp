@@ -82,6 +82,18 @@ private slots:
         QCOMPARE(listener.downloadsStopped, 1);
     }
 
+    void waitingInputIsDiscardedBeforeTheCommandIsWrittenNotAfter()
+    {
+        // A reply that comes at once must not be thrown away with stale input.
+        QStringList steps;
+        connect(link.get(), &InstrumentLink::discardInputRequested, this,
+                [&steps] { steps << QStringLiteral("discard"); });
+        connect(link.get(), &InstrumentLink::writeRequested, this,
+                [&steps] { steps << QStringLiteral("write"); });
+        link->SendCommand(CommandFrame::GetStoredData, true, true);
+        QCOMPARE(steps, QStringList({QStringLiteral("discard"), QStringLiteral("write")}));
+    }
+
     void countersStopAtTheirLargestValue()
     {
         link->ErrCount = 32766;
