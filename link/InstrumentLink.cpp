@@ -47,6 +47,7 @@ qint16 InstrumentLink::ExtractMess(const QByteArray &message, qint16 result)
         Timer2.stop();
         countError();
         if (Downloading) {
+            m_listener.downloadReplyFailed(false);
             if (ErrCount <= ErrorsTolerated) {
                 SendCommand(CommandFrame::NextRecord, true, false);
             } else {
@@ -86,6 +87,8 @@ void InstrumentLink::replyTimeout()
 {
     Timer2.stop();
     countError();
+    if (Downloading)
+        m_listener.downloadReplyFailed(true);
     if (ErrCount > ErrorsTolerated) {
         if (Connected)
             m_listener.notResponding();

@@ -147,6 +147,26 @@ private slots:
         }
     }
 
+    void downloadWithBadAndMissingRepliesSaysHowManyRecordsMayBeMissingAndFails()
+    {
+        MeterOptions options;
+        options.corruptEvery = 3; // the third record, which the meter then counts as sent
+        options.dropEvery = 4;    // the request that follows it
+        ProgramHarness h(options);
+        const QString list = h.path(QStringLiteral("survey.lst"));
+        const Run run = runCli(h, {QStringLiteral("download"), QStringLiteral("--port"),
+                                   h.meter->linkPath(), QStringLiteral("--list"), list});
+        QCOMPARE(run.code, 1);
+        QCOMPARE(run.out, QStringLiteral("Downloaded 2 records to %1.\n").arg(list));
+        QCOMPARE(run.err,
+                 QStringLiteral("tesk-cli: A bad reply in the download, after its record 2.\n"
+                                "tesk-cli: No reply in the download, after its record 2.\n"
+                                "tesk-cli: 2 replies from the instrument were bad or missing, so "
+                                "as many records may be missing from the list: download again "
+                                "into a new list to be sure of them all.\n"));
+        QCOMPARE(linesOf(list).size(), 6 + 2);
+    }
+
     void testSetTimeAndCalibrationTestTheLineFirst()
     {
         ProgramHarness h;
