@@ -12,7 +12,10 @@
 DownloadCommand::DownloadCommand(const CliArguments::Request &request, QStringList legendLines,
                                  MeterSession &session, ConsoleOutput &output, QObject *parent)
     : CollectionCommand(request, std::move(legendLines), session, output, parent)
-{}
+{
+    connect(&m_session, &MeterSession::replyFailed, this,
+            [this](bool missing) { m_faults.note(missing, m_records); });
+}
 
 void DownloadCommand::start()
 {
@@ -63,11 +66,18 @@ void DownloadCommand::endOfData()
     m_output.line(m_records == 0
                       ? tr("No data in instrument.")
                       : tr("Downloaded %1 records to %2.").arg(m_records).arg(m_request.list));
+    // The records that did arrive are kept and saved; the exit status says
+    // that the list may not hold them all.
+    for (const QString &where : m_faults.lines())
+        m_output.message(where + QChar(u'.'));
+    if (m_faults.count() > 0)
+        m_output.message(m_faults.summary() +
+                         tr(": download again into a new list to be sure of them all."));
     if (!m_request.workbook.isEmpty() && !ExportCommand::saveWorkbook(m_request, m_output)) {
         finish(CliArguments::Failure);
         return;
     }
-    finish(CliArguments::Success);
+    finish(m_faults.count() > 0 ? CliArguments::Failure : CliArguments::Success);
 }
 
 void DownloadCommand::failed(const QString &reason)

@@ -40,6 +40,8 @@ signals:
     // A measurement message (a reading or the end-of-data mark) outside the test.
     void reading(const QByteArray &message);
     void calibration(const CalibrationRecord &record);
+    // A reply of the running download was bad, or none came in time (missing).
+    void replyFailed(bool missing);
     // The link cannot go on: the cause, for the user. Sent once.
     void failed(const QString &reason);
 
@@ -52,6 +54,7 @@ private:
     void calibrationReceived(const CalibrationRecord &record) override;
     void notResponding() override;
     void downloadStopped() override;
+    void downloadReplyFailed(bool missing) override { emit replyFailed(missing); }
     void repollDue() override {}
     void unexpectedFailure(const UnexpectedFailure &failure) override;
 

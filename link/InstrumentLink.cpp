@@ -47,6 +47,7 @@ qint16 InstrumentLink::ExtractMess(const QByteArray &message, qint16 result)
         Timer2.stop();
         countError();
         if (Downloading) {
+            m_listener.downloadReplyFailed(false);
             if (ErrCount <= ErrorsTolerated) {
                 SendCommand(CommandFrame::NextRecord, true, false);
             } else {
@@ -86,6 +87,8 @@ void InstrumentLink::replyTimeout()
 {
     Timer2.stop();
     countError();
+    if (Downloading)
+        m_listener.downloadReplyFailed(true);
     if (ErrCount > ErrorsTolerated) {
         if (Connected)
             m_listener.notResponding();
@@ -111,13 +114,16 @@ void InstrumentLink::SendCommand(quint8 code, bool startReplyTimer, bool flushIn
 {
     if (!m_portOpen)
         return;
+    // Input is discarded before the command goes out, never after: a meter
+    // that answers at once would otherwise see its reply thrown away, and the
+    // reply timer would ask for the next record with this one unstored.
+    if (flushInput)
+        emit discardInputRequested();
     TxBuffer = CommandFrame::plain(code);
     trace(TraceText::sendLine(TxBuffer));
     emit writeRequested(TxBuffer);
     if (startReplyTimer)
         Timer2.start();
-    if (flushInput)
-        emit discardInputRequested();
 }
 
 void InstrumentLink::sendFrame(const QByteArray &frame)

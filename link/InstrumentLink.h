@@ -62,7 +62,7 @@ public slots:
 
 signals:
     void writeRequested(const QByteArray &bytes);
-    // Read and drop whatever input is waiting.
+    // Read and drop whatever input is waiting; sent before the command it goes with.
     void discardInputRequested();
 
 private:

@@ -26,6 +26,9 @@ public:
     virtual void notResponding() = 0;
     // Bad replies in a row ended a download before the end-of-data mark.
     virtual void downloadStopped() = 0;
+    // A reply of the running download was bad, or none came in time (missing);
+    // the next request goes out all the same.
+    virtual void downloadReplyFailed(bool missing) = 0;
     // A re-poll is about to go out; a port that was lost may be reopened first.
     virtual void repollDue() = 0;
     virtual void unexpectedFailure(const UnexpectedFailure &failure) = 0;

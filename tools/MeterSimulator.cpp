@@ -60,6 +60,11 @@ void MeterSimulator::setOptions(const MeterOptions &options)
         m_random.seed(options.seed);
     if (options.closeAfter != m_options.closeAfter)
         m_unplugRequested = false;
+    // A fault set afresh counts from the next message or command on.
+    if (options.corruptEvery != m_options.corruptEvery)
+        m_messagesSent = 0;
+    if (options.dropEvery != m_options.dropEvery)
+        m_repliesAsked = 0;
     m_options = options;
 }
 

@@ -45,7 +45,7 @@ public:
 
     const MeterOptions &options() const { return m_options; }
     // Applies from the next message on; the stored readings stay as they are. New
-    // values restart the sequence of readings.
+    // values restart the sequence of readings, a new fault setting its count.
     void setOptions(const MeterOptions &options);
     void setSilent(bool silent) { m_options.silent = silent; }
 

@@ -237,6 +237,11 @@ void MainController::downloadStopped()
                         .arg(m_downloadedRecords)));
 }
 
+void MainController::downloadReplyFailed(bool missing)
+{
+    m_trace.addLine(m_downloadFaults.note(missing, m_downloadedRecords));
+}
+
 void MainController::unexpectedFailure(const UnexpectedFailure &failure)
 {
     notify({failure.text(), failure.title, UserPrompt::Icon::Critical, UserPrompt::Buttons::Ok});
@@ -298,6 +303,7 @@ void MainController::btGetData()
     m_link.Downloading = true;
     m_link.TestPending = false;
     m_downloadedRecords = 0;
+    m_downloadFaults.clear();
     StopOnline();
     m_link.SendCommand(CommandFrame::GetStoredData, true, true);
 }
@@ -396,8 +402,13 @@ void MainController::downloadNotStored()
 void MainController::endOfData()
 {
     m_link.Downloading = false;
-    const QString text = m_grid.NumOfRec() != 0 ? QStringLiteral("Data loaded succesfully.")
-                                                : QStringLiteral(" No data in instrument");
+    QString text = m_grid.NumOfRec() != 0 ? QStringLiteral("Data loaded succesfully.")
+                                          : QStringLiteral(" No data in instrument");
+    // The meter cannot be asked again for a record that went astray on the
+    // line, so the user must not take the list for complete.
+    if (m_downloadFaults.count() > 0)
+        text += QChar(u'\n') + m_downloadFaults.summary() +
+                tr(": run Get Data again into a new list to be sure of them all.");
     notify({text, QStringLiteral("Communication"), UserPrompt::Icon::Information,
             UserPrompt::Buttons::Ok});
 }

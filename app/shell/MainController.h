@@ -3,6 +3,7 @@
 #include "AlarmMonitor.h"
 #include "CalibrationDue.h"
 #include "ControlStates.h"
+#include "DownloadFaults.h"
 #include "GraphCommand.h"
 #include "InstrumentLink.h"
 #include "LinkListener.h"
@@ -109,6 +110,7 @@ private:
     void calibrationReceived(const CalibrationRecord &record) override;
     void notResponding() override;
     void downloadStopped() override;
+    void downloadReplyFailed(bool missing) override;
     void repollDue() override;
     void unexpectedFailure(const UnexpectedFailure &failure) override;
 
@@ -150,7 +152,8 @@ private:
     GraphCommand m_graphCommand{*this};
 
     qsizetype m_spinnerStep = 0;
-    int m_downloadedRecords = 0; // stored by the running download
+    int m_downloadedRecords = 0;     // stored by the running download
+    DownloadFaults m_downloadFaults; // of the running or last download
     bool m_dropLateRecord = false;
     QString m_lostDevice;
     qint16 m_lostPort = 0;

@@ -1,4 +1,6 @@
+#include "MeasurementDecoder.h"
 #include "ProgramHarness.h"
+#include "RecordLine.h"
 #include "WorkbookCells.h"
 #include "Xl.h"
 
@@ -25,11 +27,14 @@ QProcess *startCli(ProgramHarness &h, const QStringList &arguments)
     return process;
 }
 
-// Runs tesk-cli to its end while the simulated meter serves the line.
+// Runs tesk-cli to its end while the simulated meter serves the line. The
+// wait runs an event loop, so the meter answers each command the moment it
+// arrives (a polling wait would keep it from the line for milliseconds).
 Run runCli(ProgramHarness &h, const QStringList &arguments)
 {
     std::unique_ptr<QProcess> process(startCli(h, arguments));
-    if (!QTest::qWaitFor([&] { return process->state() == QProcess::NotRunning; }, Patience))
+    QSignalSpy finished(process.get(), &QProcess::finished);
+    if (process->state() != QProcess::NotRunning && !finished.wait(Patience))
         process->kill();
     process->waitForFinished(Patience);
     return {process->exitStatus() == QProcess::NormalExit ? process->exitCode() : -1,
@@ -117,6 +122,49 @@ private slots:
         again = runCli(h, {QStringLiteral("export"), list, QStringLiteral("--xlsx"), book,
                            QStringLiteral("--replace")});
         QVERIFY2(again.code == 0, qPrintable(again.err));
+    }
+
+    void fiftyDownloadsInARowFromAMeterAnsweringAtOnceStoreEveryRecordInOrder()
+    {
+        // The meter answers each request the moment it arrives, before the
+        // program has done anything else after writing it.
+        ProgramHarness h;
+        QStringList expected;
+        for (const MeterSimulator::Reading &reading : h.meter->simulator().storedReadings()) {
+            const QByteArray message =
+                MeterSimulator::measurementMessage(reading, h.meter->options().instrument);
+            expected << u'"' +
+                            RecordLine::format(
+                                MeasurementDecoder::GetDataFromMess(message, true, {})) +
+                            u'"';
+        }
+        for (int i = 0; i < 50; ++i) {
+            const QString list = h.path(QStringLiteral("survey%1.lst").arg(i));
+            const Run run = runCli(h, {QStringLiteral("download"), QStringLiteral("--port"),
+                                       h.meter->linkPath(), QStringLiteral("--list"), list});
+            QVERIFY2(run.code == 0, qPrintable(QStringLiteral("run %1: %2").arg(i).arg(run.err)));
+            QCOMPARE(linesOf(list).mid(6), expected);
+        }
+    }
+
+    void downloadWithBadAndMissingRepliesSaysHowManyRecordsMayBeMissingAndFails()
+    {
+        MeterOptions options;
+        options.corruptEvery = 3; // the third record, which the meter then counts as sent
+        options.dropEvery = 4;    // the request that follows it
+        ProgramHarness h(options);
+        const QString list = h.path(QStringLiteral("survey.lst"));
+        const Run run = runCli(h, {QStringLiteral("download"), QStringLiteral("--port"),
+                                   h.meter->linkPath(), QStringLiteral("--list"), list});
+        QCOMPARE(run.code, 1);
+        QCOMPARE(run.out, QStringLiteral("Downloaded 2 records to %1.\n").arg(list));
+        QCOMPARE(run.err,
+                 QStringLiteral("tesk-cli: A bad reply in the download, after its record 2.\n"
+                                "tesk-cli: No reply in the download, after its record 2.\n"
+                                "tesk-cli: 2 replies from the instrument were bad or missing, so "
+                                "as many records may be missing from the list: download again "
+                                "into a new list to be sure of them all.\n"));
+        QCOMPARE(linesOf(list).size(), 6 + 2);
     }
 
     void testSetTimeAndCalibrationTestTheLineFirst()

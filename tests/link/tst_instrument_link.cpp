@@ -19,6 +19,7 @@ public:
     QList<QByteArray> measurements;
     QList<UnexpectedFailure> failures;
     int downloadsStopped = 0;
+    int badReplies = 0;
     bool throwOnMeasurement = false;
 
     void linkWentUp() override {}
@@ -33,6 +34,7 @@ public:
     void calibrationReceived(const CalibrationRecord &) override {}
     void notResponding() override {}
     void downloadStopped() override { ++downloadsStopped; }
+    void downloadReplyFailed(bool missing) override { badReplies += missing ? 0 : 1; }
     void repollDue() override {}
     void unexpectedFailure(const UnexpectedFailure &failure) override { failures << failure; }
 };
@@ -80,6 +82,19 @@ private slots:
         QCOMPARE(written->size(), sent);
         QVERIFY(!link->Downloading);
         QCOMPARE(listener.downloadsStopped, 1);
+        QCOMPARE(listener.badReplies, 4);
+    }
+
+    void waitingInputIsDiscardedBeforeTheCommandIsWrittenNotAfter()
+    {
+        // A reply that comes at once must not be thrown away with stale input.
+        QStringList steps;
+        connect(link.get(), &InstrumentLink::discardInputRequested, this,
+                [&steps] { steps << QStringLiteral("discard"); });
+        connect(link.get(), &InstrumentLink::writeRequested, this,
+                [&steps] { steps << QStringLiteral("write"); });
+        link->SendCommand(CommandFrame::GetStoredData, true, true);
+        QCOMPARE(steps, QStringList({QStringLiteral("discard"), QStringLiteral("write")}));
     }
 
     void countersStopAtTheirLargestValue()
