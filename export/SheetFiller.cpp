@@ -100,7 +100,9 @@ void SheetFiller::writeCell(QByteArray &out, const QByteArray &rowText, int colu
         out += "</t></is></c>";
     } else {
         out += "><v>";
-        appendNumber(out, value.number);
+        const bool date =
+            value.kind == CellValue::Kind::Date || value.kind == CellValue::Kind::DateTime;
+        appendNumber(out, date ? m_styles.serial(value.number) : value.number);
         out += "</v></c>";
     }
 }
@@ -186,6 +188,8 @@ void SheetFiller::readTemplateRow(QXmlStreamReader &xml, int row, QByteArray &ro
     std::optional<XmlPartWriter> cellWriter;
     while (depth > 0 && !xml.atEnd()) {
         const auto t = xml.readNext();
+        if (m_formulaResults.skipStored(xml))
+            continue;
         if (t == QXmlStreamReader::StartElement) {
             ++depth;
             if (depth == 2) {

@@ -135,6 +135,9 @@ std::optional<WorkbookParts> WorkbookParts::parse(const std::vector<XlsxPackage:
                     id = attribute.value().toString();
             if (const auto rel = rels.find(id); rel != rels.end())
                 wb.m_sheetParts[a.value(QStringLiteral("name")).toString()] = rel->second.target;
+        } else if (xml.name() == u"workbookPr") {
+            const auto system = a.value(QStringLiteral("date1904"));
+            wb.date1904 = system == u"1" || system == u"true";
         } else if (xml.name() == u"definedName") {
             const QString name = a.value(QStringLiteral("name")).toString();
             const bool local = a.hasAttribute(QStringLiteral("localSheetId"));
@@ -194,6 +197,14 @@ std::optional<WorkbookParts::CellPlace> WorkbookParts::place(const QString &name
     }
     place.sheetPart = part->second;
     return place;
+}
+
+bool WorkbookParts::isSheetPart(const QString &part) const
+{
+    for (const auto &[name, sheetPart] : m_sheetParts)
+        if (sheetPart == part)
+            return true;
+    return false;
 }
 
 bool WorkbookParts::isDateFormat(int numFmtId, const QString &code)
