@@ -48,13 +48,6 @@ int DateStyles::columnStyleFor(int columnStyle, CellValue::Kind kind) const
     return !date && m_parts.isDateStyle(columnStyle) ? 0 : columnStyle;
 }
 
-double DateStyles::serial(double days) const
-{
-    // 1 January 1904, day 0 of a workbook in the 1904 date system.
-    constexpr double Days1900To1904 = 1462;
-    return m_parts.date1904 ? days - Days1900To1904 : days;
-}
-
 QByteArray DateStyles::rewrite(const QByteArray &stylesXml) const
 {
     QByteArray result;

@@ -29,9 +29,6 @@ public:
     // not forced on a text or a number.
     int columnStyleFor(int columnStyle, CellValue::Kind kind) const;
 
-    // The workbook's serial number of a day count from 30 December 1899.
-    double serial(double days) const;
-
     bool changed() const { return !m_added.empty(); }
     // The styles part with the added formats.
     QByteArray rewrite(const QByteArray &stylesXml) const;

@@ -100,9 +100,7 @@ void SheetFiller::writeCell(QByteArray &out, const QByteArray &rowText, int colu
         out += "</t></is></c>";
     } else {
         out += "><v>";
-        const bool date =
-            value.kind == CellValue::Kind::Date || value.kind == CellValue::Kind::DateTime;
-        appendNumber(out, date ? m_styles.serial(value.number) : value.number);
+        appendNumber(out, value.number);
         out += "</v></c>";
     }
 }

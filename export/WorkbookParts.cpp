@@ -135,15 +135,15 @@ std::optional<WorkbookParts> WorkbookParts::parse(const std::vector<XlsxPackage:
                     id = attribute.value().toString();
             if (const auto rel = rels.find(id); rel != rels.end())
                 wb.m_sheetParts[a.value(QStringLiteral("name")).toString()] = rel->second.target;
-        } else if (xml.name() == u"workbookPr") {
-            const auto system = a.value(QStringLiteral("date1904"));
-            wb.date1904 = system == u"1" || system == u"true";
         } else if (xml.name() == u"definedName") {
             const QString name = a.value(QStringLiteral("name")).toString();
             const bool local = a.hasAttribute(QStringLiteral("localSheetId"));
             const QString reference = xml.readElementText();
             if (!local || !wb.m_names.contains(name))
                 wb.m_names[name] = reference;
+        } else if (xml.name() == u"workbookPr") {
+            const auto system = a.value(QStringLiteral("date1904"));
+            wb.date1904 = system == u"1" || system == u"true";
         }
     }
     if (xml.hasError()) {

@@ -43,6 +43,17 @@ QByteArray rewritten(const QByteArray &bytes,
     return xml.hasError() ? bytes : result;
 }
 
+// A date or date-time as the workbook counts days: from 1 January 1904 in
+// the 1904 date system.
+void toDateSystem(CellValue &value, bool date1904)
+{
+    constexpr double Days1900To1904 = 1462;
+    const bool date =
+        value.kind == CellValue::Kind::Date || value.kind == CellValue::Kind::DateTime;
+    if (date1904 && date)
+        value.number -= Days1900To1904;
+}
+
 bool endsIn(QStringView text, QStringView tail)
 {
     return text.endsWith(tail);
@@ -147,7 +158,9 @@ bool Xl::ListToXl(const QString &basePath)
                                     CellValue::ofText(legend[4])};
         for (qsizetype i = 0; i < HeaderNames.size(); ++i) {
             const WorkbookParts::CellPlace &place = m_places[HeaderNames[i]];
-            m_cells[place.sheetPart][{place.row, place.column}] = values[i];
+            CellValue &cell = m_cells[place.sheetPart][{place.row, place.column}];
+            cell = values[i];
+            toDateSystem(cell, m_parts->date1904);
         }
         return true;
     }
@@ -168,6 +181,8 @@ bool Xl::nextRecord(ListToCells::Row &row)
         return false;
     }
     row = std::move(*values);
+    for (CellValue &value : row)
+        toDateSystem(value, m_parts->date1904);
     return true;
 }
 
