@@ -48,7 +48,8 @@ def workbook_rels(sheet_type="worksheet", sheet_target="worksheets/sheet1.xml"):
 
 
 def styles(xfs=2):
-    cell_xfs = '<xf numFmtId="0" fontId="0" fillId="0" borderId="0" xfId="0"/>' * xfs
+    cell_xfs = '<xf numFmtId="0" fontId="0" fillId="0" borderId="0" xfId="0"/>' * min(xfs, 2)
+    cell_xfs += '<xf numFmtId="0"/>' * (xfs - 2)
     return (HEAD + f'<styleSheet xmlns="{MAIN}"><fonts count="1"><font><sz val="11"/></font></fonts>'
             '<fills count="1"><fill><patternFill patternType="none"/></fill></fills>'
             '<borders count="1"><border/></borders>'
