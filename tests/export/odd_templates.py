@@ -54,17 +54,23 @@ def styles(xfs=2):
             '<fills count="1"><fill><patternFill patternType="none"/></fill></fills>'
             '<borders count="1"><border/></borders>'
             '<cellStyleXfs count="1"><xf numFmtId="0" fontId="0" fillId="0" borderId="0"/></cellStyleXfs>'
-            f'<cellXfs count="{xfs}">{cell_xfs}</cellXfs></styleSheet>')
+            f'<cellXfs count="{xfs}">{cell_xfs}</cellXfs>'
+            '<cellStyles count="1"><cellStyle name="Normal" xfId="0" builtinId="0"/></cellStyles>'
+            '</styleSheet>')
 
 
-def sheet(prefix="", cols=1, sheet_data=True):
+def sheet(prefix="", cols=1, sheet_data=True, rows=0):
     p = prefix + ":" if prefix else ""
     ns = f'xmlns:{prefix}="{MAIN}"' if prefix else f'xmlns="{MAIN}"'
     # Columns from H on: those of the record table have none.
     col = "".join(f'<{p}col min="{i}" max="{i}" width="12" customWidth="1"/>'
                   for i in range(8, cols + 8))
     data = (f'<{p}sheetData><{p}row r="1"><{p}c r="A1" t="inlineStr"><{p}is><{p}t>Survey'
-            f'</{p}t></{p}is></{p}c></{p}row></{p}sheetData>') if sheet_data else ""
+            f'</{p}t></{p}is></{p}c></{p}row>' +
+            "".join(f'<{p}row r="{r}"><{p}c r="H{r}"><{p}v>{r}</{p}v></{p}c>'
+                    f'<{p}c r="I{r}"><{p}v>{r}</{p}v></{p}c></{p}row>'
+                    for r in range(20, rows + 20)) +
+            f'</{p}sheetData>') if sheet_data else ""
     return (HEAD + f'<{p}worksheet {ns}><{p}cols>{col}</{p}cols>{data}'
             f'<{p}pageMargins left="0.7" right="0.7" top="0.75" bottom="0.75" header="0.3" '
             f'footer="0.3"/></{p}worksheet>')
@@ -132,6 +138,8 @@ CASES = {
     [("xl/styles.xml", Zeros(200 * 1000 * 1000, b" "))],
     "many-xfs": lambda n: parts(**{"xl/styles.xml": styles(n or 2500000)}),
     "many-cols": lambda n: parts(**{"xl/worksheets/sheet1.xml": sheet(cols=n or 97704)}),
+    # A sheet of N rows beside and below the records, about 90 bytes each.
+    "big-sheet": lambda n: parts(**{"xl/worksheets/sheet1.xml": sheet(rows=n or 1000000)}),
     "prefixed": lambda n: parts(**{"xl/worksheets/sheet1.xml": sheet(prefix="x")}),
     "no-sheet-data": lambda n: parts(**{"xl/worksheets/sheet1.xml": sheet(sheet_data=False)}),
     "sheet-twice": lambda n: parts() + [("xl/worksheets/sheet1.xml", sheet().encode())],
