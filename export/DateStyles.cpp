@@ -6,9 +6,27 @@
 #include <QBuffer>
 #include <QXmlStreamReader>
 
+namespace {
+
+// A reader of a part that decodes it a block at a time, not whole.
+struct PartReader
+{
+    explicit PartReader(const QByteArray &bytes)
+    {
+        buffer.setData(bytes);
+        buffer.open(QIODevice::ReadOnly);
+        xml.setDevice(&buffer);
+    }
+    QBuffer buffer;
+    QXmlStreamReader xml;
+};
+
+} // namespace
+
 DateStyles::DateStyles(const WorkbookParts &parts, const QByteArray &stylesXml) : m_parts(parts)
 {
-    QXmlStreamReader xml(stylesXml);
+    PartReader reader(stylesXml);
+    QXmlStreamReader &xml = reader.xml;
     bool inCellXfs = false;
     while (!xml.atEnd()) {
         const auto token = xml.readNext();
@@ -19,7 +37,7 @@ DateStyles::DateStyles(const WorkbookParts &parts, const QByteArray &stylesXml) 
         if (xml.name() == u"cellXfs")
             inCellXfs = true;
         else if (inCellXfs && xml.name() == u"xf")
-            m_xfs.push_back(xml.attributes());
+            ++m_xfCount;
     }
 }
 
@@ -28,15 +46,15 @@ int DateStyles::styleFor(int base, CellValue::Kind kind)
     if (kind != CellValue::Kind::Date && kind != CellValue::Kind::DateTime)
         return base;
     // Without cell formats to copy, a date can only be shown as its day count.
-    if (m_xfs.empty() || m_parts.isDateStyle(base))
+    if (m_xfCount == 0 || m_parts.isDateStyle(base))
         return base;
-    if (base < 0 || static_cast<size_t>(base) >= m_xfs.size())
+    if (base < 0 || static_cast<size_t>(base) >= m_xfCount)
         base = 0;
     const int format = kind == CellValue::Kind::Date ? DateFormat : DateTimeFormat;
     const auto key = std::make_pair(base, format);
     if (const auto found = m_clones.find(key); found != m_clones.end())
         return found->second;
-    const int index = static_cast<int>(m_xfs.size() + m_added.size());
+    const int index = static_cast<int>(m_xfCount + m_added.size());
     m_clones[key] = index;
     m_added.push_back(key);
     return index;
@@ -55,21 +73,37 @@ QByteArray DateStyles::rewrite(const QByteArray &stylesXml) const
     out.open(QIODevice::WriteOnly);
     XmlPartWriter writer(out);
     writer.declaration();
-    QXmlStreamReader xml(stylesXml);
+    // The formats that are copied, taken as the part streams by.
+    std::map<int, QXmlStreamAttributes> bases;
+    for (const auto &[base, format] : m_added)
+        bases[base];
+    PartReader reader(stylesXml);
+    QXmlStreamReader &xml = reader.xml;
+    bool inCellXfs = false;
+    int xf = 0;
     while (!xml.atEnd()) {
         const auto token = xml.readNext();
         if (token == QXmlStreamReader::StartElement && xml.name() == u"cellXfs") {
+            inCellXfs = true;
             writer.copyStartElement(
                 xml, {u"count"},
                 "count=\"" +
-                    QByteArray::number(static_cast<qsizetype>(m_xfs.size() + m_added.size())) +
-                    '"');
+                    QByteArray::number(static_cast<qsizetype>(m_xfCount + m_added.size())) + '"');
             continue;
         }
+        if (token == QXmlStreamReader::StartElement && inCellXfs && xml.name() == u"xf") {
+            if (const auto base = bases.find(xf); base != bases.end())
+                base->second = xml.attributes();
+            ++xf;
+        }
         if (token == QXmlStreamReader::EndElement && xml.name() == u"cellXfs") {
+            inCellXfs = false;
+            // The new formats are written with the prefix the part gives its own.
+            const QByteArray name =
+                (xml.prefix().isEmpty() ? QByteArray() : xml.prefix().toUtf8() + ':') + "xf";
             for (const auto &[base, format] : m_added) {
-                writer.startElement("xf");
-                for (const QXmlStreamAttribute &a : m_xfs[static_cast<size_t>(base)]) {
+                writer.startElement(name.constData());
+                for (const QXmlStreamAttribute &a : bases[base]) {
                     if (a.qualifiedName() == u"numFmtId" ||
                         a.qualifiedName() == u"applyNumberFormat")
                         continue;
@@ -77,7 +111,7 @@ QByteArray DateStyles::rewrite(const QByteArray &stylesXml) const
                 }
                 writer.attribute("numFmtId", QByteArray::number(format));
                 writer.attribute("applyNumberFormat", QByteArray("1"));
-                writer.endElement("xf");
+                writer.endElement(name.constData());
             }
         }
         writer.copyToken(xml);

@@ -4,7 +4,6 @@
 
 #include <QByteArray>
 #include <QString>
-#include <QXmlStreamAttributes>
 
 #include <map>
 #include <vector>
@@ -35,7 +34,8 @@ public:
 
 private:
     const WorkbookParts &m_parts;
-    std::vector<QXmlStreamAttributes> m_xfs;
+    // Only the number of cell formats is kept: a template may hold millions.
+    size_t m_xfCount = 0;
     std::map<std::pair<int, int>, int> m_clones; // (base, format) -> added index
     std::vector<std::pair<int, int>> m_added;
 };

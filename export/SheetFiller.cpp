@@ -40,12 +40,23 @@ int intAttribute(const QXmlStreamReader &xml, const QString &name, int otherwise
 
 SheetFiller::SheetFiller(DateStyles &styles) : m_styles(styles) {}
 
-int SheetFiller::columnStyle(int column) const
+int SheetFiller::columnStyle(int column)
 {
-    for (const ColumnStyle &range : m_columnStyles)
-        if (column >= range.first && column <= range.last)
-            return range.style;
-    return 0;
+    const auto find = [this](int c) {
+        for (const ColumnStyle &range : m_columnStyles)
+            if (c >= range.first && c <= range.last)
+                return range.style;
+        return 0;
+    };
+    if (!m_table || column < m_table->column ||
+        column >= m_table->column + ListToCells::ColumnCount)
+        return find(column);
+    if (!m_tableColumnStyles) {
+        m_tableColumnStyles.emplace();
+        for (int i = 0; i < ListToCells::ColumnCount; ++i)
+            (*m_tableColumnStyles)[static_cast<size_t>(i)] = find(m_table->column + i);
+    }
+    return (*m_tableColumnStyles)[static_cast<size_t>(column - m_table->column)];
 }
 
 bool SheetFiller::pullTableRow()
@@ -78,7 +89,9 @@ void SheetFiller::writeCell(QByteArray &out, const QByteArray &rowText, int colu
                             const CellValue &value, int base)
 {
     const int style = m_styles.styleFor(base, value.kind);
-    out += "<c r=\"";
+    out += '<';
+    out += m_prefix;
+    out += "c r=\"";
     if (static_cast<size_t>(column) < m_columnLetters.size())
         out += m_columnLetters[static_cast<size_t>(column)];
     else
@@ -94,14 +107,21 @@ void SheetFiller::writeCell(QByteArray &out, const QByteArray &rowText, int colu
         // An inline text is never read as a formula, whatever it starts with.
         const bool edges =
             !value.text.isEmpty() && (value.text.front().isSpace() || value.text.back().isSpace());
-        out += edges ? QByteArrayView(" t=\"inlineStr\"><is><t xml:space=\"preserve\">")
-                     : QByteArrayView(" t=\"inlineStr\"><is><t>");
-        XmlPartWriter::appendEscaped(out, value.text);
-        out += "</t></is></c>";
+        if (m_prefix.isEmpty()) {
+            out += edges ? QByteArrayView(" t=\"inlineStr\"><is><t xml:space=\"preserve\">")
+                         : QByteArrayView(" t=\"inlineStr\"><is><t>");
+            XmlPartWriter::appendEscaped(out, value.text);
+            out += "</t></is></c>";
+        } else {
+            out += " t=\"inlineStr\"><" + m_prefix + "is><" + m_prefix +
+                   (edges ? "t xml:space=\"preserve\">" : "t>");
+            XmlPartWriter::appendEscaped(out, value.text);
+            out += "</" + m_prefix + "t></" + m_prefix + "is></" + m_prefix + "c>";
+        }
     } else {
-        out += "><v>";
+        out += "><" + m_prefix + "v>";
         appendNumber(out, value.number);
-        out += "</v></c>";
+        out += "</" + m_prefix + "v></" + m_prefix + "c>";
     }
 }
 
@@ -115,7 +135,7 @@ void SheetFiller::writeRow(int row, const std::vector<TemplateCell> &templateCel
     QByteArray rowText;
     appendNumber(rowText, row + 1);
     if (rowStart.isEmpty())
-        out += "<row r=\"" + rowText + "\">";
+        out += '<' + m_prefix + "row r=\"" + rowText + "\">";
     else
         out += rowStart;
 
@@ -152,7 +172,7 @@ void SheetFiller::writeRow(int row, const std::vector<TemplateCell> &templateCel
         for (; cell != templateCells.end(); ++cell)
             out += cell->xml;
     }
-    out += "</row>";
+    out += "</" + m_prefix + "row>";
     m_writer->raw(out);
 
     if (tableRow) {
@@ -165,6 +185,13 @@ void SheetFiller::writeRowsBefore(int row)
 {
     for (auto next = nextUpdateRow(); next && *next < row; next = nextUpdateRow())
         writeRow(*next, {}, {});
+}
+
+void SheetFiller::writeSheetData()
+{
+    m_writer->raw('<' + m_prefix + "sheetData>");
+    writeRowsBefore(std::numeric_limits<int>::max());
+    m_writer->raw("</" + m_prefix + "sheetData>");
 }
 
 void SheetFiller::readTemplateRow(QXmlStreamReader &xml, int row, QByteArray &rowStart,
@@ -237,6 +264,8 @@ bool SheetFiller::write(const QByteArray &sheetXml, const Cells &cells, Table *t
     m_nextCell = cells.begin();
     m_table = table;
     m_columnStyles.clear();
+    m_tableColumnStyles.reset();
+    m_prefix.clear();
     m_columnLetters.clear();
     if (table)
         for (int i = 0; i <= table->column + ListToCells::ColumnCount; ++i)
@@ -244,12 +273,30 @@ bool SheetFiller::write(const QByteArray &sheetXml, const Cells &cells, Table *t
     pullTableRow();
 
     writer.declaration();
-    QXmlStreamReader xml(sheetXml);
+    // Read a block at a time: decoding the whole part at once would double it.
+    QBuffer in;
+    in.setData(sheetXml);
+    in.open(QIODevice::ReadOnly);
+    QXmlStreamReader xml(&in);
     bool inSheetData = false;
+    bool hadSheetData = false;
+    int depth = 0;
     int lastRow = -1;
     while (!xml.atEnd()) {
         const auto token = xml.readNext();
         if (token == QXmlStreamReader::StartElement) {
+            if (depth == 0)
+                m_prefix = xml.prefix().isEmpty() ? QByteArray() : xml.prefix().toUtf8() + ':';
+            // A sheet without a cells table gets one where it belongs: after
+            // the sheet's properties, views and columns.
+            static const QStringList BeforeSheetData = {
+                QStringLiteral("sheetPr"),    QStringLiteral("dimension"),
+                QStringLiteral("sheetViews"), QStringLiteral("sheetFormatPr"),
+                QStringLiteral("cols"),       QStringLiteral("sheetData")};
+            if (depth == 1 && !hadSheetData && !BeforeSheetData.contains(xml.name())) {
+                writeSheetData();
+                hadSheetData = true;
+            }
             if (xml.name() == u"dimension") {
                 // The used range grows with the records; the sheet is valid without it.
                 xml.skipCurrentElement();
@@ -260,8 +307,11 @@ bool SheetFiller::write(const QByteArray &sheetXml, const Cells &cells, Table *t
                 m_columnStyles.push_back({intAttribute(xml, QStringLiteral("min"), 1) - 1,
                                           intAttribute(xml, QStringLiteral("max"), 1) - 1, style});
             }
-            if (xml.name() == u"sheetData")
+            if (xml.name() == u"sheetData") {
                 inSheetData = true;
+                hadSheetData = true;
+                m_prefix = xml.prefix().isEmpty() ? QByteArray() : xml.prefix().toUtf8() + ':';
+            }
             if (inSheetData && xml.name() == u"row") {
                 const int row = intAttribute(xml, QStringLiteral("r"), lastRow + 2) - 1;
                 if (row <= lastRow || row >= WorkbookParts::RowLimit) {
@@ -281,13 +331,21 @@ bool SheetFiller::write(const QByteArray &sheetXml, const Cells &cells, Table *t
                     QByteArray whole = rowStart;
                     for (const TemplateCell &c : templateCells)
                         whole += c.xml;
-                    writer.raw(whole + "</row>");
+                    writer.raw(whole + "</" + m_prefix + "row>");
                 }
                 continue;
             }
-        } else if (token == QXmlStreamReader::EndElement && xml.name() == u"sheetData") {
-            writeRowsBefore(std::numeric_limits<int>::max());
-            inSheetData = false;
+            ++depth;
+        } else if (token == QXmlStreamReader::EndElement) {
+            --depth;
+            if (depth == 0 && !hadSheetData) {
+                writeSheetData();
+                hadSheetData = true;
+            }
+            if (xml.name() == u"sheetData") {
+                writeRowsBefore(std::numeric_limits<int>::max());
+                inSheetData = false;
+            }
         }
         writer.copyToken(xml);
     }

@@ -8,6 +8,7 @@
 #include <QIODevice>
 #include <QString>
 
+#include <array>
 #include <functional>
 #include <map>
 #include <optional>
@@ -60,7 +61,9 @@ private:
                   const QByteArray &rowStart);
     void writeCell(QByteArray &out, const QByteArray &rowText, int column, const CellValue &value,
                    int base);
-    int columnStyle(int column) const;
+    int columnStyle(int column);
+    // The cells table, made where a sheet without one has it.
+    void writeSheetData();
     bool pullTableRow();
 
     DateStyles &m_styles;
@@ -78,6 +81,12 @@ private:
         int style;
     };
     std::vector<ColumnStyle> m_columnStyles;
+    // The column styles of the record table's columns, found once the
+    // columns are all read (a sheet may describe thousands).
+    std::optional<std::array<int, ListToCells::ColumnCount>> m_tableColumnStyles;
+    // The sheet's own prefix for its main namespace, such as "x:", for the
+    // elements written here.
+    QByteArray m_prefix;
     std::vector<QByteArray> m_columnLetters;
     QByteArray m_row; // the row being written, kept for its capacity
 };

@@ -1,5 +1,6 @@
 #include "WorkbookParts.h"
 
+#include <QBuffer>
 #include <QObject>
 #include <QXmlStreamReader>
 
@@ -100,20 +101,27 @@ QByteArray WorkbookParts::cellReference(int row, int column)
 }
 
 std::optional<WorkbookParts> WorkbookParts::parse(const std::vector<XlsxPackage::Part> &parts,
-                                                  QString &problem)
+                                                  QString &problem, const PartLoader &load)
 {
+    const auto ready = [&](const QString &name) {
+        return !load || load(name, problem);
+    };
     WorkbookParts wb;
     wb.workbookPart = QStringLiteral("xl/workbook.xml");
+    if (!ready(QStringLiteral("_rels/.rels")))
+        return std::nullopt;
     for (const auto &[id, rel] :
          relationships(XlsxPackage::find(parts, QStringLiteral("_rels/.rels")), {}))
         if (rel.type.endsWith(QStringLiteral("/officeDocument")))
             wb.workbookPart = rel.target;
+    wb.workbookRelsPart = relsOf(wb.workbookPart);
+    if (!ready(wb.workbookPart) || !ready(wb.workbookRelsPart))
+        return std::nullopt;
     const XlsxPackage::Part *workbook = XlsxPackage::find(parts, wb.workbookPart);
     if (!workbook) {
         problem = QObject::tr("it holds no workbook part");
         return std::nullopt;
     }
-    wb.workbookRelsPart = relsOf(wb.workbookPart);
     const auto rels =
         relationships(XlsxPackage::find(parts, wb.workbookRelsPart), folderOf(wb.workbookPart));
     for (const auto &[id, rel] : rels) {
@@ -134,7 +142,8 @@ std::optional<WorkbookParts> WorkbookParts::parse(const std::vector<XlsxPackage:
                 if (attribute.name() == u"id")
                     id = attribute.value().toString();
             if (const auto rel = rels.find(id); rel != rels.end())
-                wb.m_sheetParts[a.value(QStringLiteral("name")).toString()] = rel->second.target;
+                wb.m_sheetParts[a.value(QStringLiteral("name")).toString()] = {
+                    rel->second.target, rel->second.type.endsWith(QStringLiteral("/worksheet"))};
         } else if (xml.name() == u"definedName") {
             const QString name = a.value(QStringLiteral("name")).toString();
             const bool local = a.hasAttribute(QStringLiteral("localSheetId"));
@@ -151,8 +160,13 @@ std::optional<WorkbookParts> WorkbookParts::parse(const std::vector<XlsxPackage:
         return std::nullopt;
     }
 
+    if (!wb.stylesPart.isEmpty() && !ready(wb.stylesPart))
+        return std::nullopt;
     if (const XlsxPackage::Part *styles = XlsxPackage::find(parts, wb.stylesPart)) {
-        QXmlStreamReader s(styles->bytes);
+        QBuffer bytes;
+        bytes.setData(styles->bytes);
+        bytes.open(QIODevice::ReadOnly);
+        QXmlStreamReader s(&bytes);
         bool inCellXfs = false;
         while (!s.atEnd()) {
             const auto token = s.readNext();
@@ -195,7 +209,12 @@ std::optional<WorkbookParts::CellPlace> WorkbookParts::place(const QString &name
                       .arg(name, found->second);
         return std::nullopt;
     }
-    place.sheetPart = part->second;
+    if (!part->second.worksheet) {
+        problem = QObject::tr("its name %1 points to the sheet %2, which is not a worksheet")
+                      .arg(name, sheet);
+        return std::nullopt;
+    }
+    place.sheetPart = part->second.part;
     return place;
 }
 

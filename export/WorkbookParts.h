@@ -4,6 +4,7 @@
 
 #include <QString>
 
+#include <functional>
 #include <map>
 #include <optional>
 #include <vector>
@@ -24,9 +25,14 @@ public:
     static constexpr int RowLimit = 1048576;
     static constexpr int ColumnLimit = 16384;
 
-    // Nothing, with the reason in `problem`, when the parts do not form a workbook.
+    // Makes the bytes of the named part ready to be read, if there is such a
+    // part; false, with the reason in `problem`, when they cannot be.
+    using PartLoader = std::function<bool(const QString &name, QString &problem)>;
+
+    // Nothing, with the reason in `problem`, when the parts do not form a
+    // workbook. `load` is asked for each part before it is read.
     static std::optional<WorkbookParts> parse(const std::vector<XlsxPackage::Part> &parts,
-                                              QString &problem);
+                                              QString &problem, const PartLoader &load = {});
 
     // The cell a defined name points to (the top-left cell of a range).
     std::optional<CellPlace> place(const QString &name, QString &problem) const;
@@ -50,6 +56,11 @@ public:
     std::map<int, QString> numFmtCodes;
 
 private:
-    std::map<QString, QString> m_sheetParts; // sheet name -> part
-    std::map<QString, QString> m_names;      // defined name -> reference text
+    struct SheetPart
+    {
+        QString part;
+        bool worksheet = false; // not a chart sheet or any other part
+    };
+    std::map<QString, SheetPart> m_sheetParts; // sheet name -> part
+    std::map<QString, QString> m_names;        // defined name -> reference text
 };

@@ -16,6 +16,8 @@
 #include <QTemporaryFile>
 #include <QXmlStreamReader>
 
+#include <new>
+
 namespace {
 
 const QStringList HeaderNames = {QStringLiteral("DeptCell"), QStringLiteral("DateCell"),
@@ -33,7 +35,10 @@ QByteArray rewritten(const QByteArray &bytes,
     out.open(QIODevice::WriteOnly);
     XmlPartWriter writer(out);
     writer.declaration();
-    QXmlStreamReader xml(bytes);
+    QBuffer in;
+    in.setData(bytes);
+    in.open(QIODevice::ReadOnly);
+    QXmlStreamReader xml(&in);
     while (!xml.atEnd()) {
         xml.readNext();
         if (!edit(xml, writer))
@@ -52,6 +57,19 @@ void toDateSystem(CellValue &value, bool date1904)
         value.kind == CellValue::Kind::Date || value.kind == CellValue::Kind::DateTime;
     if (date1904 && date)
         value.number -= Days1900To1904;
+}
+
+// Whether a part is a worksheet (and not, say, the styles under a sheet's name).
+bool isWorksheet(const QByteArray &bytes)
+{
+    QBuffer in;
+    in.setData(bytes);
+    in.open(QIODevice::ReadOnly);
+    QXmlStreamReader xml(&in);
+    while (!xml.atEnd())
+        if (xml.readNext() == QXmlStreamReader::StartElement)
+            return xml.name() == u"worksheet";
+    return false;
 }
 
 bool endsIn(QStringView text, QStringView tail)
@@ -73,8 +91,12 @@ bool Xl::OpenXl(const QString &templatePath, bool visible)
     Q_UNUSED(visible)
     QString problem;
     m_template = XlsxPackage::read(templatePath, problem);
+    // Only the parts the export reads are inflated; the others are copied as they are.
+    const auto load = [this](const QString &name, QString &why) {
+        return XlsxPackage::inflate(*m_template, {name}, why);
+    };
     if (m_template)
-        m_parts = WorkbookParts::parse(*m_template, problem);
+        m_parts = WorkbookParts::parse(*m_template, problem, load);
     if (m_parts) {
         for (const QString &name : HeaderNames + QStringList{FirstLineName}) {
             const auto place = m_parts->place(name, problem);
@@ -84,9 +106,28 @@ bool Xl::OpenXl(const QString &templatePath, bool visible)
                 problem = QObject::tr("the sheet of its name %1 is missing").arg(name);
                 break;
             }
+            if (!load(place->sheetPart, problem))
+                break;
+            if (!isWorksheet(XlsxPackage::find(*m_template, place->sheetPart)->bytes)) {
+                problem = QObject::tr("its name %1 points to the part %2, which is not a worksheet")
+                              .arg(name, place->sheetPart);
+                break;
+            }
             m_places[name] = *place;
         }
     }
+    if (problem.isEmpty()) {
+        const WorkbookParts::CellPlace &first = m_places[FirstLineName];
+        if (first.column + ListToCells::ColumnCount > WorkbookParts::ColumnLimit)
+            problem =
+                QObject::tr("its name %1 points to %2, where the %3 columns of a record "
+                            "do not fit")
+                    .arg(FirstLineName,
+                         QString::fromLatin1(WorkbookParts::cellReference(first.row, first.column)))
+                    .arg(ListToCells::ColumnCount);
+    }
+    if (problem.isEmpty() && !m_parts->calcChainPart.isEmpty())
+        load(QStringLiteral("[Content_Types].xml"), problem);
     if (!problem.isEmpty()) {
         m_problem = QObject::tr("The template %1 cannot be used: %2.").arg(templatePath, problem);
         CloseXl();
@@ -241,7 +282,7 @@ bool Xl::saveWorkbook(const QString &path)
     for (const XlsxPackage::Part &part : parts) {
         if (part.name == calcChain)
             continue; // the application rebuilds it when it recalculates
-        XlsxPackage::Part copy{part.name, part.bytes, {}};
+        XlsxPackage::Part copy = part;
         if (const auto sheet = sheets.find(part.name); sheet != sheets.end()) {
             copy.bytes.clear();
             copy.file = sheet->second->fileName();
@@ -313,9 +354,16 @@ bool Xl::SaveXl(const QString &FileName, bool mClose)
             return false;
         }
     }
-    if (!OpenXl(templatePath, !mClose))
-        return false;
-    const bool saved = ListToXl(m_folder + QChar(u'/') + FileName) && saveWorkbook(output);
+    bool saved = false;
+    try {
+        if (!OpenXl(templatePath, !mClose))
+            return false;
+        saved = ListToXl(m_folder + QChar(u'/') + FileName) && saveWorkbook(output);
+    } catch (const std::bad_alloc &) {
+        // The work files are gone with the objects that held them.
+        saved = false;
+        m_problem = QObject::tr("There is not enough memory to make the workbook %1.").arg(output);
+    }
     CloseXl();
     if (!saved)
         return false;

@@ -8,12 +8,19 @@
 #include "WorkbookCells.h"
 #include "Xl.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -47,6 +54,16 @@ const QStringList Records = {
                               QStringLiteral("12.00"), QStringLiteral("mSv/h"), -1,
                               QStringLiteral("GM")))};
 
+// Writes a template of tests/export/odd_templates.py.
+bool makeTemplate(const QString &kind, const QString &path)
+{
+    QProcess process;
+    process.start(WorkbookCells::python(),
+                  {QStringLiteral(TESK_TESTS_DIR "/export/odd_templates.py"), kind, path});
+    return process.waitForFinished(120000) && process.exitStatus() == QProcess::NormalExit &&
+           process.exitCode() == 0;
+}
+
 } // namespace
 
 class TestWorkbook : public QObject
@@ -58,6 +75,14 @@ class TestWorkbook : public QObject
     ScriptedOpener m_opener;
 
     QString file(const QString &name) const { return m_dir.filePath(name); }
+
+    // The work files of a save that are still there.
+    QStringList workFiles() const
+    {
+        return QDir(m_dir.path())
+            .entryList({QStringLiteral(".tesk-*"), QStringLiteral("*.part")},
+                       QDir::Files | QDir::Hidden);
+    }
 
     void writeList(const QString &name, const QStringList &lines)
     {
@@ -338,6 +363,103 @@ private slots:
         QVERIFY(!xl.SaveXl(QStringLiteral("nodate"), true));
         QVERIFY(xl.problem().contains(QStringLiteral("next Tuesday")));
         QVERIFY(!QFile::exists(file(QStringLiteral("nodate.xlsx"))));
+    }
+
+    void oddTemplatesGiveACorrectWorkbookOrARefusalThatSaysWhy_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("refusal"); // a part of the message; empty when it is saved
+        QTest::newRow("prefixed main namespace") << "prefixed"
+                                                 << "";
+        QTest::newRow("sheet without sheetData") << "no-sheet-data"
+                                                 << "";
+        QTest::newRow("sheet twice") << "sheet-twice"
+                                     << "xl/worksheets/sheet1.xml twice";
+        QTest::newRow("workbook twice") << "workbook-twice"
+                                        << "xl/workbook.xml twice";
+        QTest::newRow("sheet that is the styles") << "sheet-is-styles"
+                                                  << "xl/styles.xml, which is not a worksheet";
+        QTest::newRow("chart sheet") << "sheet-is-chart"
+                                     << "Survey, which is not a worksheet";
+        QTest::newRow("FirstLine at the last columns") << "last-column"
+                                                       << "XFB10";
+        QTest::newRow("../../x") << "climbing-name"
+                                 << "\"../../x\"";
+        QTest::newRow("/tmp/x") << "absolute-name"
+                                << "\"/tmp/x\"";
+        QTest::newRow("xl/../../../x") << "climbing-inner-name"
+                                       << "\"xl/../../../x\"";
+        QTest::newRow("styles of 200 MB") << "big-styles"
+                                          << "xl/styles.xml is too large";
+    }
+
+    void oddTemplatesGiveACorrectWorkbookOrARefusalThatSaysWhy()
+    {
+        QFETCH(QString, kind);
+        QFETCH(QString, refusal);
+        QVERIFY(makeTemplate(kind, file(Xl::TemplateName)));
+        writeList(QStringLiteral("odd"), Legend + Records);
+        QFile::remove(file(QStringLiteral("odd.xlsx")));
+        Xl xl(m_dir.path(), m_prompt, m_opener);
+        const bool saved = xl.SaveXl(QStringLiteral("odd"), true);
+        QVERIFY(workFiles().isEmpty());
+        if (!refusal.isEmpty()) {
+            QVERIFY(!saved);
+            QVERIFY2(xl.problem().contains(refusal), qPrintable(xl.problem()));
+            QVERIFY(!QFile::exists(file(QStringLiteral("odd.xlsx"))));
+            return;
+        }
+        QVERIFY2(saved, qPrintable(xl.problem()));
+        QCOMPARE(xl.recordsLeftOut(), 0);
+        const QJsonObject book = WorkbookCells::read(file(QStringLiteral("odd.xlsx")));
+        const QJsonObject sheet =
+            book[QStringLiteral("sheets")][QStringLiteral("Survey")].toObject();
+        QCOMPARE(sheet[QStringLiteral("B7")].toArray()[1].toString(), QStringLiteral("J. Smith"));
+        QCOMPARE(sheet[QStringLiteral("A10")].toArray()[1].toString(),
+                 QStringLiteral("SIM-0000001"));
+        QCOMPARE(sheet[QStringLiteral("G12")].toArray()[1].toString(), QStringLiteral("GM"));
+        if (kind == u"prefixed")
+            QCOMPARE(sheet[QStringLiteral("A1")].toArray()[1].toString(), QStringLiteral("Survey"));
+    }
+
+    // 40 parts of 268 MB of zeros in a template of 10 MB.
+    void aTemplateOfZerosIsSavedInABoundedAddressSpace()
+    {
+#if defined(__SANITIZE_ADDRESS__)
+        QSKIP("AddressSanitizer reserves more address space than the limit");
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+        QSKIP("AddressSanitizer reserves more address space than the limit");
+#endif
+#endif
+        QVERIFY(makeTemplate(QStringLiteral("bomb"), file(Xl::TemplateName)));
+        writeList(QStringLiteral("zeros"), Legend + Records);
+        // What this process has mapped already, and 400 MB more.
+        QFile statm(QStringLiteral("/proc/self/statm"));
+        QVERIFY(statm.open(QIODevice::ReadOnly));
+        const rlim_t limit = statm.readAll().split(' ').first().toULongLong() *
+                                 static_cast<rlim_t>(sysconf(_SC_PAGESIZE)) +
+                             (400ULL << 20);
+        const pid_t child = fork();
+        if (child == 0) {
+            const rlimit bound{limit, limit};
+            setrlimit(RLIMIT_AS, &bound);
+            Xl xl(m_dir.path(), m_prompt, m_opener);
+            _exit(xl.SaveXl(QStringLiteral("zeros"), true) ? 0 : 1);
+        }
+        int status = 0;
+        QCOMPARE(waitpid(child, &status, 0), child);
+        QVERIFY(WIFEXITED(status));
+        QCOMPARE(WEXITSTATUS(status), 0);
+        // The zeros are copied still compressed.
+        QVERIFY(QFileInfo(file(QStringLiteral("zeros.xlsx"))).size() <
+                QFileInfo(file(Xl::TemplateName)).size() + (1 << 20));
+        QVERIFY(workFiles().isEmpty());
+    }
+
+    void cleanupTestCase()
+    {
+        QFile::remove(file(Xl::TemplateName));
     }
 };
 
