@@ -87,6 +87,8 @@ for program in "${programs[@]}"; do
 done
 zcat "$out/root/usr/share/man/man1/tesk-cli.1.gz" | grep -q '^\.SS export' ||
     fail "tesk-cli.1 does not describe each command"
+zcat "$out/root/usr/share/man/man1/tesk.1.gz" | grep -q 'simulate' ||
+    fail "tesk.1 does not describe tesk's own options"
 # Bash completion of tesk-cli's commands and options.
 completion="$out/root/usr/share/bash-completion/completions/tesk-cli"
 completes() {
