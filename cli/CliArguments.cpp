@@ -1,6 +1,7 @@
 #include "CliArguments.h"
 
 #include <QCommandLineParser>
+#include <QCoreApplication>
 #include <QObject>
 #include <QRegularExpression>
 
@@ -52,7 +53,8 @@ QString CliArguments::overview()
         text += QStringLiteral("  %1%2\n")
                     .arg(QString::fromLatin1(info.word), -13)
                     .arg(QObject::tr(info.summary));
-    text += QObject::tr("\n'%1 COMMAND --help' describes a command's options.\n"
+    text += QObject::tr("\n'%1 COMMAND --help' describes a command's options; '%1 --version' "
+                        "shows the version.\n"
                         "Exit status: 0 success, 1 failure, 2 usage error.\n")
                 .arg(Program);
     return text;
@@ -80,6 +82,10 @@ CliArguments::Outcome CliArguments::parse(const QStringList &arguments)
     if (word == QStringLiteral("--help") || word == QStringLiteral("-h") ||
         word == QStringLiteral("help"))
         return {std::nullopt, overview(), Success};
+    if (word == QStringLiteral("--version"))
+        return {std::nullopt,
+                QStringLiteral("%1 %2\n").arg(Program, QCoreApplication::applicationVersion()),
+                Success};
     const CommandInfo *info = nullptr;
     for (const CommandInfo &candidate : Commands) {
         if (word == QLatin1String(candidate.word))

@@ -6,6 +6,7 @@
 #include "MeasurementDecoder.h"
 #include "MeterSession.h"
 #include "RecordLine.h"
+#include "WorkbookWriter.h"
 
 #include <QDateTime>
 
@@ -19,6 +20,17 @@ DownloadCommand::DownloadCommand(const CliArguments::Request &request, QStringLi
 
 void DownloadCommand::start()
 {
+    if (!m_request.workbook.isEmpty()) {
+        // A workbook that cannot be written is refused before the meter is read.
+        if (const QString problem =
+                WorkbookWriter::check(m_request.list, m_request.workbook,
+                                      m_request.workbookTemplate, m_request.replaceWorkbook, false);
+            !problem.isEmpty()) {
+            m_output.message(problem);
+            finish(CliArguments::Failure);
+            return;
+        }
+    }
     if (!openListAndPort())
         return;
     InstrumentLink &link = m_session.link();

@@ -1,6 +1,7 @@
 #include "ExportCommand.h"
 
 #include "ConsoleOutput.h"
+#include "InterruptWatcher.h"
 #include "WorkbookWriter.h"
 
 ExportCommand::ExportCommand(const CliArguments::Request &request, ConsoleOutput &output,
@@ -15,8 +16,13 @@ void ExportCommand::start()
 
 bool ExportCommand::saveWorkbook(const CliArguments::Request &request, ConsoleOutput &output)
 {
-    const WorkbookWriter::Result result = WorkbookWriter::write(
-        request.list, request.workbook, request.workbookTemplate, request.replaceWorkbook);
+    const WorkbookWriter::Result result =
+        WorkbookWriter::write(request.list, request.workbook, request.workbookTemplate,
+                              request.replaceWorkbook, InterruptWatcher::descriptor());
+    if (result.interrupted) {
+        output.message(tr("Interrupted."));
+        return false;
+    }
     if (!result.problem.isEmpty()) {
         output.message(result.problem);
         return false;

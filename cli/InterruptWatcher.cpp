@@ -49,6 +49,11 @@ InterruptWatcher::~InterruptWatcher()
         setHandler(SIG_DFL);
 }
 
+int InterruptWatcher::descriptor()
+{
+    return interruptPipe[0];
+}
+
 void InterruptWatcher::drain()
 {
     char bytes[16];

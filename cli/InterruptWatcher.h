@@ -17,6 +17,10 @@ public:
 
     bool isWatching() const { return m_notifier != nullptr; }
 
+    // Readable once an interrupt arrived, for work that waits outside the
+    // event loop (and then reads it); -1 when no watcher is set up.
+    static int descriptor();
+
 signals:
     void interrupted();
 

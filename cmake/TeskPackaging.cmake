@@ -7,6 +7,7 @@ install(FILES ${PROJECT_SOURCE_DIR}/app/desktop/tesk.desktop
         DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES ${PROJECT_SOURCE_DIR}/app/desktop/tesk.svg
         DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
+include(TeskDesktopFiles)
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME tesk)

@@ -3,6 +3,7 @@
 #include "DateTimeText.h"
 
 #include <QCommandLineParser>
+#include <QCoreApplication>
 
 #include <limits>
 
@@ -81,6 +82,7 @@ std::optional<MeterOptions> MeterOptions::fromArguments(const QStringList &argum
         QStringLiteral("A simulated survey meter on a pseudo-terminal. Prints the device path "
                        "(and the link) on one line, then answers commands until ended."));
     p.parser.addHelpOption();
+    p.parser.addVersionOption();
     const auto link = p.add("link", "Symbolic link to the device.", "path");
     const auto records = p.add("records", "Number of stored readings (3).", "n");
     const auto seed = p.add("seed", "Seed of the noise generator (1).", "s");
@@ -116,6 +118,11 @@ std::optional<MeterOptions> MeterOptions::fromArguments(const QStringList &argum
     }
     if (p.parser.isSet(QStringLiteral("help"))) {
         *error = p.parser.helpText();
+        return std::nullopt;
+    }
+    if (p.parser.isSet(QStringLiteral("version"))) {
+        *error = QCoreApplication::applicationName() + QChar(u' ') +
+                 QCoreApplication::applicationVersion();
         return std::nullopt;
     }
     if (!p.parser.positionalArguments().isEmpty()) {

@@ -59,12 +59,15 @@ void quitAtEndOfInput(QCoreApplication &app)
 int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationVersion(QStringLiteral(TESK_VERSION));
     QString error;
     const std::optional<MeterOptions> options =
         MeterOptions::fromArguments(app.arguments(), &error);
     if (!options) {
         const bool help = app.arguments().contains(QStringLiteral("--help")) ||
-                          app.arguments().contains(QStringLiteral("-h"));
+                          app.arguments().contains(QStringLiteral("-h")) ||
+                          app.arguments().contains(QStringLiteral("--version")) ||
+                          app.arguments().contains(QStringLiteral("-v"));
         std::fputs(qPrintable(error + u'\n'), help ? stdout : stderr);
         return help ? 0 : 2;
     }

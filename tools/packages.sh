@@ -4,6 +4,10 @@ TESK_BUILD_PACKAGES=(cmake make g++ pkg-config qt6-base-dev qt6-serialport-dev q
 # openpyxl reads saved workbooks back in the tests; dpkg-dev (with file) builds and checks the
 # Debian package.
 TESK_TEST_PACKAGES=(clang libclang-rt-14-dev libbenchmark-dev python3-openpyxl dpkg-dev file)
+# help2man makes the manual pages from the programs' --help; desktop-file-utils, appstream and
+# shared-mime-info check the package's menu entry, AppStream metainfo and list file type.
+TESK_BUILD_PACKAGES+=(help2man)
+TESK_TEST_PACKAGES+=(desktop-file-utils appstream shared-mime-info)
 
 tesk_install_packages() {
     local missing=()

@@ -3,6 +3,7 @@
 #include "MessageBoxPrompt.h"
 #include "ProfileFile.h"
 #include "ProgramFolder.h"
+#include "ProgramHelp.h"
 #include "SimulatorProcess.h"
 #include "SoundEffectPlayer.h"
 #include "frmMain.h"
@@ -13,6 +14,8 @@
 
 int main(int argc, char *argv[])
 {
+    if (const std::optional<int> code = ProgramHelp::answer(argc, argv))
+        return *code;
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("TESK Meter View"));
     QApplication::setApplicationVersion(QStringLiteral(TESK_VERSION));

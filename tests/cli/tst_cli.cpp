@@ -5,8 +5,10 @@
 #include "Xl.h"
 
 #include <QProcess>
+#include <QTest>
 
 #include <csignal>
+#include <sys/stat.h>
 
 namespace {
 
@@ -61,6 +63,82 @@ QList<QByteArray> withoutRepeatedTests(QList<QByteArray> commands)
             commands.removeAt(i);
     }
     return commands;
+}
+
+// A list file of `records` readings, as the program saves one.
+void writeList(const QString &path, int records)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    QByteArray bytes;
+    for (const char *line :
+         {"Department: Health Physics", "Date: 2024-05-01", "Instrument Type: RM-2",
+          "Survey location: Hall 3", "Surveyor: Ann", "Signture:"})
+        bytes += '"' + QByteArray(line) + "\"\r\n";
+    for (int n = 0; n < records; ++n) {
+        MeasurementRecord r;
+        r.InstNum = QStringLiteral("12345678901");
+        r.time = DateTimeText::format(
+            DateTimeText::wallClock(QDate(2024, 5, 1), QTime(0, 0)).addSecs(5LL * n + 1));
+        r.vl = QString::number(n % 1000) + QStringLiteral(".25");
+        r.Units = QStringLiteral("uSv/h");
+        r.Detector = QStringLiteral("GM");
+        r.ErrorSn = QStringLiteral(" ");
+        bytes += '"' + RecordLine::format(r).toLatin1() + "\"\r\n";
+        if (bytes.size() > (1 << 20)) {
+            QVERIFY(file.write(bytes) == bytes.size());
+            bytes.clear();
+        }
+    }
+    QVERIFY(file.write(bytes) == bytes.size());
+}
+
+QByteArray contentOf(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// Ended, or ended and not yet reaped by its new parent.
+bool processGone(qint64 pid)
+{
+    const QByteArray stat = contentOf(QStringLiteral("/proc/%1/stat").arg(pid));
+    return stat.isEmpty() || stat.mid(stat.lastIndexOf(')') + 2, 1) == "Z";
+}
+
+QStringList workFolders(const QString &folder)
+{
+    return QDir(folder).entryList({QStringLiteral(".tesk-cli-*")},
+                                  QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot);
+}
+
+// An export of a long list, held still in the middle: its work folder made,
+// its export process stopped.
+struct HeldExport
+{
+    std::unique_ptr<QProcess> process;
+    qint64 child = 0;
+};
+
+HeldExport holdExport(ProgramHarness &h, const QString &list, const QString &workbook)
+{
+    HeldExport held;
+    held.process.reset(
+        startCli(h, {QStringLiteral("export"), list, QStringLiteral("--xlsx"), workbook}));
+    const QString children = QStringLiteral("/proc/%1/task/%1/children");
+    // held.child stays 0 when the export ends first.
+    [[maybe_unused]] const bool settled = QTest::qWaitFor(
+        [&] {
+            QFile file(children.arg(held.process->processId()));
+            if (held.process->state() == QProcess::NotRunning || !file.open(QIODevice::ReadOnly))
+                return held.process->state() == QProcess::NotRunning;
+            held.child = file.readAll().trimmed().toLongLong();
+            return held.child > 0 && ::kill(static_cast<pid_t>(held.child), SIGSTOP) == 0;
+        },
+        Patience);
+    if (held.process->state() == QProcess::NotRunning)
+        held.child = 0;
+    return held;
 }
 
 } // namespace
@@ -178,6 +256,155 @@ private slots:
                                 "as many records may be missing from the list: download again "
                                 "into a new list to be sure of them all.\n"));
         QCOMPARE(linesOf(list).size(), 6 + 2);
+    }
+
+    void exportRefusesAWorkbookItCannotSafelyWrite_data()
+    {
+        QTest::addColumn<QString>("workbook");
+        QTest::addColumn<QString>("workbookTemplate");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("the list itself") << "survey.lst"
+                                         << ""
+                                         << "would replace the list file";
+        QTest::newRow("the list by a link") << "link.lst"
+                                            << ""
+                                            << "would replace the list file";
+        QTest::newRow("the template") << "own.xlsx"
+                                      << "own.xlsx"
+                                      << "would replace the template";
+        QTest::newRow("the program folder's template")
+            << "home/MyTemp.xlsx"
+            << ""
+            << "would replace the program folder's template";
+        QTest::newRow("a folder") << "folder"
+                                  << ""
+                                  << "is a folder, not a workbook";
+        QTest::newRow("a FIFO") << "fifo"
+                                << ""
+                                << "is a named pipe (FIFO), not a workbook";
+        QTest::newRow("a folder as template") << "out.xlsx"
+                                              << "folder"
+                                              << "The template folder is a folder";
+        QTest::newRow("a FIFO as template") << "out.xlsx"
+                                            << "fifo"
+                                            << "The template fifo is a named pipe (FIFO)";
+        QTest::newRow("a damaged template") << "out.xlsx"
+                                            << "damaged.xlsx"
+                                            << "The template damaged.xlsx cannot be used";
+    }
+
+    void exportRefusesAWorkbookItCannotSafelyWrite()
+    {
+        QFETCH(QString, workbook);
+        QFETCH(QString, workbookTemplate);
+        QFETCH(QString, message);
+        ProgramHarness h;
+        writeList(h.path(QStringLiteral("survey.lst")), 3);
+        QFile::link(QStringLiteral("survey.lst"), h.path(QStringLiteral("link.lst")));
+        QDir().mkpath(h.path(QStringLiteral("folder")));
+        ::mkfifo(QFile::encodeName(h.path(QStringLiteral("fifo"))).constData(), 0600);
+        QFile damaged(h.path(QStringLiteral("damaged.xlsx")));
+        QVERIFY(damaged.open(QIODevice::WriteOnly) && damaged.write("PK not a zip") > 0);
+        damaged.close();
+        ScriptedPrompt prompt;
+        ScriptedOpener opener;
+        QDir().mkpath(h.programFolder());
+        QFile::copy(h.path(QStringLiteral("survey.lst")), h.path(QStringLiteral("home/own.lst")));
+        QVERIFY(Xl(h.programFolder(), prompt, opener).SaveXl(QStringLiteral("own"), true));
+        QFile::copy(h.path(QStringLiteral("home/own.xlsx")), h.path(QStringLiteral("own.xlsx")));
+        const QStringList inputs{QStringLiteral("survey.lst"), QStringLiteral("own.xlsx"),
+                                 QStringLiteral("home/MyTemp.xlsx")};
+        QList<QByteArray> before;
+        for (const QString &name : inputs)
+            before << contentOf(h.path(name));
+
+        QStringList arguments{QStringLiteral("export"), QStringLiteral("survey.lst"),
+                              QStringLiteral("--xlsx"), workbook, QStringLiteral("--replace")};
+        if (!workbookTemplate.isEmpty())
+            arguments << QStringLiteral("--template") << workbookTemplate;
+        std::unique_ptr<QProcess> process(new QProcess);
+        process->setProcessEnvironment(h.environment());
+        process->setWorkingDirectory(h.path(QString()));
+        process->start(QStringLiteral(TESK_CLI), arguments);
+        QVERIFY(process->waitForFinished(Patience));
+        const QString err = QString::fromLocal8Bit(process->readAllStandardError());
+        QCOMPARE(process->exitCode(), 1);
+        QVERIFY2(err.contains(message), qPrintable(err));
+        // The user's own names, one sentence.
+        QVERIFY2(!err.contains(QStringLiteral(".tesk-cli-")) && !err.contains(QStringLiteral("..")),
+                 qPrintable(err));
+        QCOMPARE(err.count(QChar(u'\n')), 1);
+        for (qsizetype i = 0; i < inputs.size(); ++i)
+            QCOMPARE(contentOf(h.path(inputs[i])), before[i]);
+        QVERIFY(!QFileInfo::exists(h.path(QStringLiteral("out.xlsx"))));
+        QVERIFY(QFileInfo(h.path(QStringLiteral("fifo"))).exists());
+        QCOMPARE(workFolders(h.path(QString())), QStringList());
+    }
+
+    void downloadRefusesAnExistingWorkbookBeforeReadingTheMeter()
+    {
+        ProgramHarness h;
+        const QString book = h.path(QStringLiteral("survey.xlsx"));
+        QFile file(book);
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write("kept") == 4);
+        file.close();
+        const Run run =
+            runCli(h, {QStringLiteral("download"), QStringLiteral("--port"), h.meter->linkPath(),
+                       QStringLiteral("--list"), h.path(QStringLiteral("survey.lst")),
+                       QStringLiteral("--xlsx"), book});
+        QCOMPARE(run.code, 1);
+        QVERIFY2(run.err.contains(QStringLiteral("--replace")), qPrintable(run.err));
+        QVERIFY(h.commands.isEmpty());
+        QVERIFY(!QFileInfo::exists(h.path(QStringLiteral("survey.lst"))));
+        QCOMPARE(contentOf(book), QByteArray("kept"));
+    }
+
+    void anInterruptedExportStopsAtOnceAndLeavesNothing()
+    {
+        ProgramHarness h;
+        const QString book = h.path(QStringLiteral("survey.xlsx"));
+        writeList(h.path(QStringLiteral("survey.lst")), 100000);
+        HeldExport held = holdExport(h, h.path(QStringLiteral("survey.lst")), book);
+        QVERIFY2(held.child > 0, "the export ended before it could be interrupted");
+        QCOMPARE(workFolders(h.path(QString())).size(), 1);
+        ::kill(static_cast<pid_t>(held.process->processId()), SIGTERM);
+        QVERIFY(held.process->waitForFinished(Patience));
+        QCOMPARE(held.process->exitStatus(), QProcess::NormalExit);
+        QCOMPARE(held.process->exitCode(), 1);
+        QCOMPARE(QString::fromLocal8Bit(held.process->readAllStandardError()),
+                 QStringLiteral("tesk-cli: Interrupted.\n"));
+        QVERIFY(held.process->readAllStandardOutput().isEmpty());
+        QVERIFY(!QFileInfo::exists(book));
+        QCOMPARE(workFolders(h.path(QString())), QStringList());
+        // The export process ended with it.
+        QVERIFY(processGone(held.child));
+    }
+
+    void aKilledExportsWorkFolderIsRemovedByTheNextRunOnly()
+    {
+        ProgramHarness h;
+        writeList(h.path(QStringLiteral("long.lst")), 100000);
+        writeList(h.path(QStringLiteral("short.lst")), 3);
+        HeldExport held =
+            holdExport(h, h.path(QStringLiteral("long.lst")), h.path(QStringLiteral("long.xlsx")));
+        QVERIFY2(held.child > 0, "the export ended before it could be held");
+        const QStringList leftOver = workFolders(h.path(QString()));
+        QCOMPARE(leftOver.size(), 1);
+        const QStringList shortExport{
+            QStringLiteral("export"), h.path(QStringLiteral("short.lst")), QStringLiteral("--xlsx"),
+            h.path(QStringLiteral("short.xlsx")), QStringLiteral("--replace")};
+        // A running export keeps its folder.
+        Run run = runCli(h, shortExport);
+        QVERIFY2(run.code == 0, qPrintable(run.err));
+        QCOMPARE(workFolders(h.path(QString())), leftOver);
+
+        held.process->kill();
+        QVERIFY(held.process->waitForFinished(Patience));
+        QTRY_VERIFY_WITH_TIMEOUT(processGone(held.child), Patience);
+        QCOMPARE(workFolders(h.path(QString())), leftOver);
+        run = runCli(h, shortExport);
+        QVERIFY2(run.code == 0, qPrintable(run.err));
+        QCOMPARE(workFolders(h.path(QString())), QStringList());
     }
 
     void testSetTimeAndCalibrationTestTheLineFirst()
