@@ -112,10 +112,11 @@ QString RecordLine::format(const MeasurementRecord &r)
 std::optional<RecordFields> RecordLine::read(QStringView line)
 {
     // The time starts after the instrument number's field, or later when a
-    // longer number pushed it on.
+    // longer number pushed it on (no blank then pads the number's field).
     qsizetype pos = slot(0);
     qsizetype timeLength = timeLengthAt(line, pos);
-    while (timeLength == 0 && ++pos + 10 <= line.size())
+    const bool overflowed = charAt(line, W[0]) != u' ';
+    while (timeLength == 0 && overflowed && ++pos + 10 <= line.size())
         timeLength = timeLengthAt(line, pos);
     if (timeLength == 0)
         return std::nullopt;
