@@ -4,6 +4,8 @@
 #include "NumberText.h"
 #include "TeskCommonPart.h"
 
+#include <algorithm>
+
 namespace {
 
 constexpr auto W = RecordLine::FieldWidths;
@@ -139,6 +141,8 @@ std::optional<RecordFields> RecordLine::read(QStringView line)
         pos += slot(3);
     } else {
         const qsizetype length = overflowedValueLength(line, pos);
+        if (length <= W[3])
+            return std::nullopt;
         fields.valueText = line.mid(pos, length).toString();
         pos += length;
     }
