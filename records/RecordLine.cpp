@@ -4,6 +4,8 @@
 #include "NumberText.h"
 #include "TeskCommonPart.h"
 
+#include <algorithm>
+
 namespace {
 
 constexpr auto W = RecordLine::FieldWidths;
@@ -112,10 +114,11 @@ QString RecordLine::format(const MeasurementRecord &r)
 std::optional<RecordFields> RecordLine::read(QStringView line)
 {
     // The time starts after the instrument number's field, or later when a
-    // longer number pushed it on.
+    // longer number pushed it on (no blank then pads the number's field).
     qsizetype pos = slot(0);
     qsizetype timeLength = timeLengthAt(line, pos);
-    while (timeLength == 0 && ++pos + 10 <= line.size())
+    const bool overflowed = charAt(line, W[0]) != u' ';
+    while (timeLength == 0 && overflowed && ++pos + 10 <= line.size())
         timeLength = timeLengthAt(line, pos);
     if (timeLength == 0)
         return std::nullopt;
@@ -138,6 +141,8 @@ std::optional<RecordFields> RecordLine::read(QStringView line)
         pos += slot(3);
     } else {
         const qsizetype length = overflowedValueLength(line, pos);
+        if (length <= W[3])
+            return std::nullopt;
         fields.valueText = line.mid(pos, length).toString();
         pos += length;
     }

@@ -128,6 +128,7 @@ private slots:
               QStringLiteral("Survey location: 2026-12-05 09:30:00       x  1.00 cpm  5 GM"),
               QStringLiteral("Signture:"), QString(), record.left(60),
               QString(record).replace(44, 5, QStringLiteral("abcde")),
+              QString(record).replace(44, 9, QStringLiteral("1.2345678")),
               QString(record).replace(14, 10, QStringLiteral("2026-13-45"))})
             QVERIFY2(!RecordLine::read(line), qPrintable(line));
     }
