@@ -118,6 +118,10 @@ void SheetFiller::writeCell(QByteArray &out, const QByteArray &rowText, int colu
             XmlPartWriter::appendEscaped(out, value.text);
             out += "</" + m_prefix + "t></" + m_prefix + "is></" + m_prefix + "c>";
         }
+    } else if (m_prefix.isEmpty()) {
+        out += "><v>";
+        appendNumber(out, value.number);
+        out += "</v></c>";
     } else {
         out += "><" + m_prefix + "v>";
         appendNumber(out, value.number);
@@ -172,7 +176,9 @@ void SheetFiller::writeRow(int row, const std::vector<TemplateCell> &templateCel
         for (; cell != templateCells.end(); ++cell)
             out += cell->xml;
     }
-    out += "</" + m_prefix + "row>";
+    out += "</";
+    out += m_prefix;
+    out += "row>";
     m_writer->raw(out);
 
     if (tableRow) {
@@ -279,7 +285,9 @@ bool SheetFiller::write(const QByteArray &sheetXml, const Cells &cells, Table *t
     in.open(QIODevice::ReadOnly);
     QXmlStreamReader xml(&in);
     bool inSheetData = false;
-    bool hadSheetData = false;
+    // An element of another name (a markup-compatibility choice, say) may
+    // stand before the cells table; only a sheet that has none gets one.
+    bool hadSheetData = sheetXml.contains("sheetData");
     int depth = 0;
     int lastRow = -1;
     while (!xml.atEnd()) {

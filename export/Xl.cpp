@@ -361,7 +361,6 @@ bool Xl::SaveXl(const QString &FileName, bool mClose)
         saved = ListToXl(m_folder + QChar(u'/') + FileName) && saveWorkbook(output);
     } catch (const std::bad_alloc &) {
         // The work files are gone with the objects that held them.
-        saved = false;
         m_problem = QObject::tr("There is not enough memory to make the workbook %1.").arg(output);
     }
     CloseXl();
