@@ -43,6 +43,11 @@ QByteArray rewritten(const QByteArray &bytes,
     return xml.hasError() ? bytes : result;
 }
 
+bool endsIn(QStringView text, QStringView tail)
+{
+    return text.endsWith(tail);
+}
+
 // A date or date-time as the workbook counts days: from 1 January 1904 in
 // the 1904 date system.
 void toDateSystem(CellValue &value, bool date1904)
@@ -52,11 +57,6 @@ void toDateSystem(CellValue &value, bool date1904)
         value.kind == CellValue::Kind::Date || value.kind == CellValue::Kind::DateTime;
     if (date1904 && date)
         value.number -= Days1900To1904;
-}
-
-bool endsIn(QStringView text, QStringView tail)
-{
-    return text.endsWith(tail);
 }
 
 } // namespace
