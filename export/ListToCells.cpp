@@ -38,20 +38,6 @@ QStringView takeToken(QStringView &rest)
     return token;
 }
 
-// The date with the last two digits of `date`'s year that lies nearest `today`.
-QDate nearestWithSameYearDigits(const QDate &date, const QDate &today)
-{
-    const int century = today.year() - today.year() % 100;
-    QDate nearest;
-    for (const int start : {century - 100, century, century + 100}) {
-        const QDate candidate(start + date.year() % 100, date.month(), date.day());
-        if (candidate.isValid() && (!nearest.isValid() || std::abs(candidate.daysTo(today)) <
-                                                              std::abs(nearest.daysTo(today))))
-            nearest = candidate;
-    }
-    return nearest;
-}
-
 } // namespace
 
 std::optional<QString> ListToCells::legendValue(int lineNumber, const QString &line)
@@ -74,6 +60,24 @@ std::optional<QString> ListToCells::legendValue(int lineNumber, const QString &l
     }
     return value.toString();
 }
+
+namespace {
+
+// The date with the last two digits of `date`'s year that lies nearest `today`.
+QDate nearestWithSameYearDigits(const QDate &date, const QDate &today)
+{
+    const int century = today.year() - today.year() % 100;
+    QDate nearest;
+    for (const int start : {century - 100, century, century + 100}) {
+        const QDate candidate(start + date.year() % 100, date.month(), date.day());
+        if (candidate.isValid() && (!nearest.isValid() || std::abs(candidate.daysTo(today)) <
+                                                              std::abs(nearest.daysTo(today))))
+            nearest = candidate;
+    }
+    return nearest;
+}
+
+} // namespace
 
 std::optional<double> ListToCells::legendDate(const QString &text, const QDate &today,
                                               const QLocale &locale)
