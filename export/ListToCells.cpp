@@ -9,24 +9,6 @@
 #include <cmath>
 #include <cstdlib>
 
-namespace {
-
-// The date with the last two digits of `date`'s year that lies nearest `today`.
-QDate nearestWithSameYearDigits(const QDate &date, const QDate &today)
-{
-    const int century = today.year() - today.year() % 100;
-    QDate nearest;
-    for (const int start : {century - 100, century, century + 100}) {
-        const QDate candidate(start + date.year() % 100, date.month(), date.day());
-        if (candidate.isValid() && (!nearest.isValid() || std::abs(candidate.daysTo(today)) <
-                                                              std::abs(nearest.daysTo(today))))
-            nearest = candidate;
-    }
-    return nearest;
-}
-
-} // namespace
-
 std::optional<QString> ListToCells::legendValue(int lineNumber, const QString &line)
 {
     static const QString Keys[] = {QStringLiteral("Department: "), QStringLiteral("Date: "),
@@ -47,6 +29,24 @@ std::optional<QString> ListToCells::legendValue(int lineNumber, const QString &l
     }
     return value.toString();
 }
+
+namespace {
+
+// The date with the last two digits of `date`'s year that lies nearest `today`.
+QDate nearestWithSameYearDigits(const QDate &date, const QDate &today)
+{
+    const int century = today.year() - today.year() % 100;
+    QDate nearest;
+    for (const int start : {century - 100, century, century + 100}) {
+        const QDate candidate(start + date.year() % 100, date.month(), date.day());
+        if (candidate.isValid() && (!nearest.isValid() || std::abs(candidate.daysTo(today)) <
+                                                              std::abs(nearest.daysTo(today))))
+            nearest = candidate;
+    }
+    return nearest;
+}
+
+} // namespace
 
 std::optional<double> ListToCells::legendDate(const QString &text, const QDate &today,
                                               const QLocale &locale)

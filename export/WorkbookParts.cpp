@@ -221,7 +221,7 @@ std::optional<WorkbookParts::CellPlace> WorkbookParts::place(const QString &name
 bool WorkbookParts::isSheetPart(const QString &part) const
 {
     for (const auto &[name, sheetPart] : m_sheetParts)
-        if (sheetPart == part)
+        if (sheetPart.worksheet && sheetPart.part == part)
             return true;
     return false;
 }

@@ -48,6 +48,11 @@ QByteArray rewritten(const QByteArray &bytes,
     return xml.hasError() ? bytes : result;
 }
 
+bool endsIn(QStringView text, QStringView tail)
+{
+    return text.endsWith(tail);
+}
+
 // A date or date-time as the workbook counts days: from 1 January 1904 in
 // the 1904 date system.
 void toDateSystem(CellValue &value, bool date1904)
@@ -70,11 +75,6 @@ bool isWorksheet(const QByteArray &bytes)
         if (xml.readNext() == QXmlStreamReader::StartElement)
             return xml.name() == u"worksheet";
     return false;
-}
-
-bool endsIn(QStringView text, QStringView tail)
-{
-    return text.endsWith(tail);
 }
 
 } // namespace
@@ -128,6 +128,14 @@ bool Xl::OpenXl(const QString &templatePath, bool visible)
     }
     if (problem.isEmpty() && !m_parts->calcChainPart.isEmpty())
         load(QStringLiteral("[Content_Types].xml"), problem);
+    // Every sheet is read, filled or not, to drop the stored results of its formulas.
+    if (problem.isEmpty()) {
+        QStringList sheets;
+        for (const XlsxPackage::Part &part : *m_template)
+            if (m_parts->isSheetPart(part.name))
+                sheets << part.name;
+        XlsxPackage::inflate(*m_template, sheets, problem);
+    }
     if (!problem.isEmpty()) {
         m_problem = QObject::tr("The template %1 cannot be used: %2.").arg(templatePath, problem);
         CloseXl();

@@ -319,8 +319,6 @@ private slots:
             << QStringLiteral("31.12.80") << QStringLiteral("de_DE") << QDate(1980, 12, 31);
         QTest::newRow("next century")
             << QStringLiteral("1/1/70") << QStringLiteral("en_US") << QDate(2070, 1, 1);
-        QTest::newRow("four digits")
-            << QStringLiteral("2026-12-04") << QStringLiteral("de_DE") << QDate(2026, 12, 4);
     }
 
     void aLegendDateWithATwoDigitYearIsTheYearNearestToday()
