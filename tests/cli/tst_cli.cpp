@@ -1,3 +1,4 @@
+#include "FileSizeLimit.h"
 #include "MeasurementDecoder.h"
 #include "ProgramHarness.h"
 #include "RecordLine.h"
@@ -126,13 +127,19 @@ HeldExport holdExport(ProgramHarness &h, const QString &list, const QString &wor
     held.process.reset(
         startCli(h, {QStringLiteral("export"), list, QStringLiteral("--xlsx"), workbook}));
     const QString children = QStringLiteral("/proc/%1/task/%1/children");
-    // held.child stays 0 when the export ends first.
+    const QString folder = QFileInfo(workbook).absolutePath();
+    // Held once the export writes its sheet; held.child stays 0 when the export ends first.
     [[maybe_unused]] const bool settled = QTest::qWaitFor(
         [&] {
-            QFile file(children.arg(held.process->processId()));
-            if (held.process->state() == QProcess::NotRunning || !file.open(QIODevice::ReadOnly))
-                return held.process->state() == QProcess::NotRunning;
-            held.child = file.readAll().trimmed().toLongLong();
+            if (held.process->state() == QProcess::NotRunning)
+                return true;
+            const QStringList work = workFolders(folder);
+            if (work.isEmpty() ||
+                QDir(folder + QChar(u'/') + work.first())
+                    .entryList({QStringLiteral(".tesk-sheet-*")}, QDir::Hidden | QDir::Files)
+                    .isEmpty())
+                return false;
+            held.child = contentOf(children.arg(held.process->processId())).trimmed().toLongLong();
             return held.child > 0 && ::kill(static_cast<pid_t>(held.child), SIGSTOP) == 0;
         },
         Patience);
@@ -341,6 +348,31 @@ private slots:
         QCOMPARE(workFolders(h.path(QString())), QStringList());
     }
 
+    void aWorkbookThatCannotBeWrittenIsNamedAsTheUserGaveIt()
+    {
+        ProgramHarness h;
+        writeList(h.path(QStringLiteral("survey.lst")), 5000);
+        const QString book = h.path(QStringLiteral("survey.xlsx"));
+        std::unique_ptr<QProcess> process;
+        {
+            // Inherited by the program: its files stop growing at 64 kB.
+            FileSizeLimit limit(64 * 1024);
+            process.reset(
+                startCli(h, {QStringLiteral("export"), h.path(QStringLiteral("survey.lst")),
+                             QStringLiteral("--xlsx"), book}));
+            QVERIFY(process->waitForStarted(Patience));
+        }
+        QVERIFY(process->waitForFinished(Patience));
+        const QString err = QString::fromLocal8Bit(process->readAllStandardError());
+        QCOMPARE(process->exitCode(), 1);
+        QVERIFY2(err.startsWith(QStringLiteral("tesk-cli: ") + book) ||
+                     err.contains(QStringLiteral("workbook ") + book),
+                 qPrintable(err));
+        QVERIFY2(!err.contains(QStringLiteral(".tesk-cli-")), qPrintable(err));
+        QVERIFY(!QFileInfo::exists(book));
+        QCOMPARE(workFolders(h.path(QString())), QStringList());
+    }
+
     void downloadRefusesAnExistingWorkbookBeforeReadingTheMeter()
     {
         ProgramHarness h;
@@ -400,7 +432,9 @@ private slots:
 
         held.process->kill();
         QVERIFY(held.process->waitForFinished(Patience));
-        QTRY_VERIFY_WITH_TIMEOUT(processGone(held.child), Patience);
+        QTRY_VERIFY2_WITH_TIMEOUT(processGone(held.child),
+                                  contentOf(QStringLiteral("/proc/%1/stat").arg(held.child)),
+                                  Patience);
         QCOMPARE(workFolders(h.path(QString())), leftOver);
         run = runCli(h, shortExport);
         QVERIFY2(run.code == 0, qPrintable(run.err));
