@@ -1,45 +1,12 @@
 #include "ListToCells.h"
 
 #include "DateTimeText.h"
-#include "NumberText.h"
+#include "RecordLine.h"
 #include "SerialDate.h"
 
 #include <QLocale>
 
 #include <cmath>
-
-namespace {
-
-bool isDigit(QChar c)
-{
-    return c >= u'0' && c <= u'9';
-}
-
-// Where the record's date-time starts: the first "dddd-dd-dd" after a blank.
-qsizetype timeStart(QStringView line)
-{
-    for (qsizetype i = 1; i + 10 <= line.size(); ++i) {
-        if (line[i - 1] != u' ' || !isDigit(line[i]) || line[i + 4] != u'-' || line[i + 7] != u'-')
-            continue;
-        if (isDigit(line[i + 1]) && isDigit(line[i + 2]) && isDigit(line[i + 3]) &&
-            isDigit(line[i + 5]) && isDigit(line[i + 6]) && isDigit(line[i + 8]) &&
-            isDigit(line[i + 9]))
-            return i;
-    }
-    return -1;
-}
-
-// The text before the rest's first blank, and the rest after it.
-QStringView takeToken(QStringView &rest)
-{
-    rest = rest.trimmed();
-    const qsizetype blank = rest.indexOf(u' ');
-    const QStringView token = blank < 0 ? rest : rest.left(blank);
-    rest = blank < 0 ? QStringView() : rest.mid(blank + 1).trimmed();
-    return token;
-}
-
-} // namespace
 
 std::optional<QString> ListToCells::legendValue(int lineNumber, const QString &line)
 {
@@ -74,33 +41,16 @@ std::optional<double> ListToCells::legendDate(const QString &text)
 
 std::optional<ListToCells::Row> ListToCells::recordRow(QStringView line)
 {
-    const qsizetype start = timeStart(line);
-    if (start < 0)
+    const auto fields = RecordLine::read(line);
+    if (!fields)
         return std::nullopt;
-    // The date-time is the date alone for a reading at midnight.
-    QStringView timeText = line.mid(start, 10);
-    if (line.size() >= start + 19 && line[start + 10] == u' ' && isDigit(line[start + 11]))
-        timeText = line.mid(start, 19);
-    const auto time = DateTimeText::parse(timeText);
-    if (!time)
-        return std::nullopt;
-    // The mark, when there is one, is the first thing after the date-time's
-    // padding: a lone asterisk, which no value can be.
-    QStringView rest = line.mid(start + timeText.size()).trimmed();
-    const bool marked = rest.startsWith(u'*') && (rest.size() == 1 || rest[1] == u' ');
-    if (marked)
-        rest = rest.mid(1);
-    const QStringView value = takeToken(rest);
-    const QStringView units = takeToken(rest);
-    const QStringView status = takeToken(rest);
-    const double code = NumberText::leadingNumber(status);
-    return Row{CellValue::ofText(line.left(start).trimmed().toString()),
-               CellValue::ofDateTime(SerialDate::fromDateTime(*time)),
-               CellValue::ofNumber(NumberText::leadingNumber(value)),
-               CellValue::ofText(marked ? QStringLiteral("*") : QStringLiteral(" ")),
-               CellValue::ofText(units.toString()),
-               CellValue::ofText(statusText(static_cast<int>(std::clamp(code, -1e9, 1e9)))),
-               CellValue::ofText(rest.trimmed().toString())};
+    return Row{CellValue::ofText(fields->instrument),
+               CellValue::ofDateTime(SerialDate::fromDateTime(fields->time)),
+               CellValue::ofNumber(fields->value),
+               CellValue::ofText(fields->marked ? QStringLiteral("*") : QStringLiteral(" ")),
+               CellValue::ofText(fields->units),
+               CellValue::ofText(statusText(fields->status)),
+               CellValue::ofText(fields->detector)};
 }
 
 QString ListToCells::statusWord(int code)

@@ -1,15 +1,14 @@
 #include "ListLineReader.h"
 
 #include <algorithm>
-#include <cstring>
 
 namespace {
 
 constexpr qint64 BlockSize = 256 * 1024;
 
-bool isBlank(qint64 length, char first)
+bool isLineEnd(char c)
 {
-    return length == 0 || (length == 1 && first == '\r');
+    return c == '\n' || c == '\r';
 }
 
 } // namespace
@@ -29,66 +28,63 @@ bool ListLineReader::fillBlock()
     return !m_block.isEmpty();
 }
 
+qsizetype ListLineReader::lineEnd() const
+{
+    const char *data = m_block.constData();
+    return std::find_if(data + m_pos, data + m_block.size(), isLineEnd) - data;
+}
+
+void ListLineReader::takeLineEnd()
+{
+    const char c = m_block[m_pos++];
+    if (c == '\r' || !m_afterCr)
+        ++m_lineEnds;
+    m_afterCr = c == '\r';
+}
+
 bool ListLineReader::nextLine(QByteArray &line)
 {
+    line.clear();
+    bool started = false;
     for (;;) {
-        line.clear();
-        qint64 length = 0;
-        char first = 0;
-        bool ended = false;
-        while (!ended) {
-            if (m_pos >= m_block.size() && !fillBlock())
-                break;
-            const char *data = m_block.constData() + m_pos;
-            const qsizetype available = m_block.size() - m_pos;
-            const auto *newline =
-                static_cast<const char *>(std::memchr(data, '\n', static_cast<size_t>(available)));
-            const qsizetype taken = newline ? newline - data : available;
-            if (length == 0 && taken > 0)
-                first = data[0];
-            length += taken;
+        if (m_pos >= m_block.size() && !fillBlock())
+            return started;
+        const qsizetype end = lineEnd();
+        if (end > m_pos) {
+            if (!started)
+                m_lineNumber = m_lineEnds + 1;
+            started = true;
+            m_afterCr = false;
             const qsizetype room = MaxLineLength - line.size();
             if (room > 0)
-                line.append(data, std::min(taken, room));
-            m_pos += taken + (newline ? 1 : 0);
-            ended = newline != nullptr;
+                line.append(m_block.constData() + m_pos, std::min(end - m_pos, room));
+            m_pos = end;
         }
-        if (!ended && length == 0)
-            return false;
-        if (isBlank(length, first))
-            continue;
-        if (length <= MaxLineLength && line.endsWith('\r'))
-            line.chop(1);
-        return true;
+        if (m_pos < m_block.size()) {
+            takeLineEnd();
+            if (started)
+                return true;
+        }
     }
 }
 
 qint64 ListLineReader::countRemainingLines()
 {
     qint64 count = 0;
-    qint64 length = 0;
-    char first = 0;
+    bool inLine = false;
     while (m_pos < m_block.size() || fillBlock()) {
-        const char *data = m_block.constData();
-        const qsizetype size = m_block.size();
-        while (m_pos < size) {
-            const auto *newline = static_cast<const char *>(
-                std::memchr(data + m_pos, '\n', static_cast<size_t>(size - m_pos)));
-            const qsizetype end = newline ? newline - data : size;
-            if (length == 0 && end > m_pos)
-                first = data[m_pos];
-            length += end - m_pos;
-            if (!newline) {
-                m_pos = size;
-                break;
-            }
-            if (!isBlank(length, first))
+        const qsizetype end = lineEnd();
+        if (end > m_pos) {
+            inLine = true;
+            m_afterCr = false;
+            m_pos = end;
+        }
+        if (m_pos < m_block.size()) {
+            takeLineEnd();
+            if (inLine)
                 ++count;
-            length = 0;
-            m_pos = end + 1;
+            inLine = false;
         }
     }
-    if (!isBlank(length, first))
-        ++count;
-    return count;
+    return count + (inLine ? 1 : 0);
 }

@@ -1,15 +1,18 @@
 #pragma once
 
 #include "MeasurementRecord.h"
+#include "RecordFields.h"
 
 #include <QString>
 #include <QStringView>
 
 #include <array>
+#include <optional>
 
 // One reading as the fixed-width line of a list file. Each field is padded to
 // its width + 1 characters; a longer field is written whole and shifts the
-// later ones, while readers still cut at the fixed positions.
+// later ones. A field that fills its width (a status of 10 or more) or runs
+// past it (a value of 100000.00 or more) leaves no blank before the next one.
 class RecordLine
 {
 public:
@@ -19,11 +22,12 @@ public:
     // 77 characters when no field is longer than its width.
     static QString format(const MeasurementRecord &r);
 
-    // The fields a loader takes from a line, cut at the fixed positions
-    // (1-based characters 1-13, 15-39, 45-52 and 54-62). A short line gives
-    // short or empty texts.
-    static QStringView instrumentText(QStringView line);
-    static QStringView timeText(QStringView line);
-    static QStringView valueText(QStringView line);
-    static QStringView unitsText(QStringView line);
+    // The fields format() put into `line`, whatever their length; nothing when
+    // the line is not a record line. Lines of the standard layout are cut at
+    // the fixed positions; a field that ran past its width is taken whole, up
+    // to where the next field's text begins. The time must be a general
+    // date-time text followed by the padding of its field, and the line must
+    // run on to a status code, so a legend text holding a date is no record.
+    // Texts are trimmed; an empty value field reads as 0.
+    static std::optional<RecordFields> read(QStringView line);
 };

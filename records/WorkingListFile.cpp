@@ -1,8 +1,7 @@
 #include "WorkingListFile.h"
 
-#include "DateTimeText.h"
+#include "ListHeader.h"
 #include "ListLineReader.h"
-#include "NumberText.h"
 #include "RecordLine.h"
 #include "SerialDate.h"
 
@@ -31,32 +30,6 @@ bool syncToDisk(QFileDevice &file)
 #else
     return file.flush();
 #endif
-}
-
-const QStringList LegendCaptions = {
-    QStringLiteral("Department:"), QStringLiteral("Date:"), QStringLiteral("Instrument Type:"),
-    QStringLiteral("Survey location:"), QStringLiteral("Surveyor:")};
-
-QStringList blankHeader()
-{
-    QStringList lines;
-    for (const QString &caption : LegendCaptions)
-        lines << caption + QChar(u' ');
-    lines << WorkingListFile::SignatureLine;
-    return lines;
-}
-
-bool readsAsRecord(const QString &text)
-{
-    return DateTimeText::parse(RecordLine::timeText(text)).has_value();
-}
-
-// Whether a leading line begins with the caption of the legend header line
-// at its place (0 to 5).
-bool hasHeaderCaption(qsizetype place, const QString &text)
-{
-    return place < LegendCaptions.size() ? text.startsWith(LegendCaptions[place])
-                                         : text.startsWith(WorkingListFile::SignatureLine);
 }
 
 } // namespace
@@ -239,7 +212,8 @@ bool WorkingListFile::ensureChannel(QString &reason)
     }
     // Gone (or left empty by a failed start): a new file with the legend header
     // keeps it loadable.
-    if (!startFile(m_headerLines.size() == HeaderLineCount ? m_headerLines : blankHeader(), reason))
+    if (!startFile(m_headerLines.size() == HeaderLineCount ? m_headerLines : ListHeader::blank(),
+                   reason))
         return false;
     emit fileRestarted();
     return true;
@@ -308,8 +282,7 @@ WorkingListFile::LoadResult WorkingListFile::loadList(QIODevice &device, QString
     QStringList leading;
     while (reader.nextLine(line)) {
         const QString text = unquote(line);
-        if (m_totalRecords == 0 && leading.size() < HeaderLineCount &&
-            (hasHeaderCaption(leading.size(), text) || !readsAsRecord(text))) {
+        if (m_totalRecords == 0 && ListHeader::takes(leading.size(), text)) {
             leading << text;
             continue;
         }
@@ -319,18 +292,18 @@ WorkingListFile::LoadResult WorkingListFile::loadList(QIODevice &device, QString
                 std::min<qint64>(m_totalRecords + rest, std::numeric_limits<qint32>::max()));
             break;
         }
-        const auto time = DateTimeText::parse(RecordLine::timeText(text));
-        if (!time) {
+        const auto fields = RecordLine::read(text);
+        if (!fields) {
             result = LoadResult::StoppedAtBadTime;
             break;
         }
         ++m_totalRecords;
         const auto index = static_cast<size_t>(++m_lastRecIndex);
-        m_times[index] = SerialDate::fromDateTime(*time);
-        m_values[index][0] = NumberText::leadingNumber(RecordLine::valueText(text));
+        m_times[index] = SerialDate::fromDateTime(fields->time);
+        m_values[index][0] = fields->value;
         if (m_lastRecIndex == 1) {
-            m_units[0] = RecordLine::unitsText(text).toString();
-            m_pointNames[0] = RecordLine::instrumentText(text).toString();
+            m_units[0] = fields->units;
+            m_pointNames[0] = fields->instrument;
         }
     }
     if (header)

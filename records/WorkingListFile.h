@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ListHeader.h"
+
 #include <QFile>
 #include <QObject>
 #include <QString>
@@ -24,8 +26,8 @@ class WorkingListFile : public QObject
 public:
     static constexpr int LastArrayIndex = 3000; // the arrays hold points 0..3000
     static constexpr int ChannelCount = 4;
-    static constexpr int HeaderLineCount = 6;
-    static inline const QString SignatureLine = QStringLiteral("Signture:");
+    static constexpr int HeaderLineCount = ListHeader::LineCount;
+    static inline const QString SignatureLine = ListHeader::SignatureLine;
 
     enum class LoadResult {
         Loaded,
@@ -52,11 +54,9 @@ public:
 
     // Loads the counters and the arrays from list data, leaving the channel
     // as it is; a NotReadable result is never given. Header lines are the
-    // leading lines, at most six: each one that begins with the legend's
-    // caption for its place ("Department:" first, "Signture:" sixth), and
-    // each one that does not read as a record. So a legend text that happens
-    // to hold a date stays in the header, and a file without a header loads
-    // all its records. The header lines go to *header when asked for.
+    // leading lines as ListHeader decides them; every later line must read
+    // as a record (RecordLine::read), or loading stops there. The header
+    // lines go to *header when asked for.
     LoadResult loadList(QIODevice &device, QStringList *header = nullptr);
 
     // What must go before a line appended to data whose last byte is

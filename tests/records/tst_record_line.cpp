@@ -1,46 +1,135 @@
+#include "DateTimeText.h"
+#include "MeasurementDecoder.h"
+#include "NumberText.h"
 #include "RecordLine.h"
 
 #include <QTest>
+
+namespace {
+
+// A reading as the decoder gives it for the meter's bytes.
+MeasurementRecord decoded(quint16 valueCode, quint8 units, quint8 detector, quint8 status,
+                          const QString &time = QStringLiteral("2026-12-05 09:30:00"))
+{
+    QByteArray message(26, '\0');
+    message.replace(1, 11, "12345678901");
+    message[19] = static_cast<char>(valueCode >> 8);
+    message[20] = static_cast<char>(valueCode & 0xff);
+    message[21] = static_cast<char>(units);
+    message[22] = static_cast<char>(detector);
+    message[23] = static_cast<char>(status);
+    MeasurementRecord r =
+        MeasurementDecoder::GetDataFromMess(message, false, *DateTimeText::parse(time));
+    return r;
+}
+
+// The fields the record put into its line, as a reader must find them.
+RecordFields written(const MeasurementRecord &r)
+{
+    return {r.InstNum.trimmed(),
+            *DateTimeText::parse(r.time),
+            r.vl,
+            NumberText::leadingNumber(r.vl),
+            r.ErrorSn == u"*",
+            r.Units.trimmed(),
+            r.sta,
+            r.Detector.trimmed()};
+}
+
+QString describe(const RecordFields &f)
+{
+    return QStringLiteral("[%1|%2|%3|%4|%5|%6|%7]")
+        .arg(f.instrument, DateTimeText::format(f.time), f.valueText,
+             f.marked ? QStringLiteral("*") : QString(), f.units, QString::number(f.status),
+             f.detector);
+}
+
+} // namespace
 
 class TestRecordLine : public QObject
 {
     Q_OBJECT
 
 private:
-    static MeasurementRecord sample()
+    static void compareRoundTrip(const MeasurementRecord &r)
     {
-        MeasurementRecord r;
-        r.InstNum = QStringLiteral("12345678901");
-        r.time = QStringLiteral("2024-05-01 10:11:12");
-        r.vl = QStringLiteral("12.50");
-        r.Units = QStringLiteral("uSv/h");
-        r.Detector = QStringLiteral("GM tube");
-        r.ErrorSn = QStringLiteral("*");
-        return r;
+        const QString line = RecordLine::format(r);
+        const auto fields = RecordLine::read(line);
+        QVERIFY2(fields, qPrintable(line));
+        QVERIFY2(*fields == written(r),
+                 qPrintable(line + QStringLiteral(" gave ") + describe(*fields)));
     }
 
 private slots:
-    // The whole line is compared after a download in tests/app.
-    void theReadPositionsFindTheFieldsOfAFormattedLine()
+    // Every status, value, units and detector the meter's bytes allow: full
+    // and overflowing fields leave no blank before the next one.
+    void everyFieldComesBackAsWrittenWhateverItsLength()
     {
-        const QString line = RecordLine::format(sample());
-        QCOMPARE(RecordLine::instrumentText(line), QStringLiteral("12345678901  "));
-        QCOMPARE(RecordLine::timeText(line).trimmed(), QStringLiteral("2024-05-01 10:11:12"));
-        QCOMPARE(RecordLine::valueText(line), QStringLiteral("12.50   "));
-        QCOMPARE(RecordLine::unitsText(line), QStringLiteral("uSv/h    "));
-        QCOMPARE(RecordLine::valueText(u"too short"), QStringView());
+        const quint8 statuses[] = {0, 5, 9, 10, 12, 40, 99, 100, 127, 255};
+        const quint16 values[] = {0, 9999, 10000, 12345, 53234, 55999, 59999, 65535};
+        const quint8 detectors[] = {0, 1, 2, 5, 9, 10, 11, 99, 100, 254, 255};
+        // Every units code with and without the "f" flag, and codes of no units.
+        const quint8 unitCodes[] = {1,  2,  4,  8,  32,  64,  128, 192, 96, 224, 17, 18,
+                                    20, 24, 48, 80, 144, 208, 112, 240, 0,  3,   16, 255};
+        for (const quint8 status : statuses) {
+            for (const quint16 value : values) {
+                for (const quint8 units : unitCodes) {
+                    for (const quint8 detector : detectors) {
+                        compareRoundTrip(decoded(value, units, detector, status));
+                        if (QTest::currentTestFailed())
+                            return;
+                    }
+                }
+            }
+        }
     }
 
-    void aLongFieldShiftsTheLaterOnes()
+    void negativeStatusCodesMidnightAndLongTextsComeBack()
     {
-        MeasurementRecord r = sample();
-        r.sta = 200;
-        QCOMPARE(RecordLine::format(r).mid(63, 5), QStringLiteral(" 200G"));
-        r.InstNum = QStringLiteral("ABCDEFGHIJKLMNOPQRST"); // 20 characters: 6 past the field
-        const QString line = RecordLine::format(r);
-        QCOMPARE(line.size(), 84);
-        QCOMPARE(RecordLine::instrumentText(line), QStringLiteral("ABCDEFGHIJKLM"));
-        QCOMPARE(RecordLine::timeText(line).left(7), QStringLiteral("OPQRST2"));
+        for (const int status : {-1, -9, -10, -12, -99, -100, -128, -32768}) {
+            MeasurementRecord r = decoded(55999, 64, 5, 0);
+            r.sta = static_cast<qint16>(status);
+            compareRoundTrip(r);
+        }
+        compareRoundTrip(decoded(53234, 64, 254, 12, QStringLiteral("2026-12-05")));
+
+        MeasurementRecord r = decoded(53234, 0xf0, 255, 100);
+        r.InstNum = QStringLiteral("ABCDEFGHIJKLMNOPQRST");
+        r.Units = QStringLiteral("microsievert/h");
+        r.Detector = QStringLiteral("Far probe with a long name");
+        compareRoundTrip(r);
+        r.Units = QStringLiteral("counts/min");
+        r.sta = -5;
+        compareRoundTrip(r);
+    }
+
+    void anAlarmAtAHighValueKeepsItsUnitsStatusAndDetector()
+    {
+        // 234000.00 cpm, status 12, detector HT50: the value runs into the
+        // units and the status into the detector.
+        const QString line = RecordLine::format(decoded(53234, 64, 5, 12));
+        QVERIFY(line.contains(QStringLiteral("234000.00cpm")));
+        QVERIFY(line.contains(QStringLiteral(" 12HT50")));
+        const RecordFields fields = *RecordLine::read(line);
+        QCOMPARE(fields.value, 234000.0);
+        QCOMPARE(fields.units, QStringLiteral("cpm"));
+        QCOMPARE(fields.status, 12);
+        QCOMPARE(fields.detector, QStringLiteral("HT50"));
+        QVERIFY(fields.marked);
+    }
+
+    void linesThatAreNoRecordsGiveNothing()
+    {
+        const QString record = RecordLine::format(decoded(12345, 4, 0, 0));
+        for (const QString &line :
+             {QStringLiteral("Department: X 2026-12-05"), QStringLiteral("Date: 2026-12-05"),
+              QStringLiteral("Surveyor: Ann 2026-12-05 12:00:00"),
+              QStringLiteral("Survey location: 2026-12-05 Hall 3"),
+              QStringLiteral("Survey location: 2026-12-05 09:30:00       x  1.00 cpm  5 GM"),
+              QStringLiteral("Signture:"), QString(), record.left(60),
+              QString(record).replace(44, 5, QStringLiteral("abcde")),
+              QString(record).replace(14, 10, QStringLiteral("2026-13-45"))})
+            QVERIFY2(!RecordLine::read(line), qPrintable(line));
     }
 };
 

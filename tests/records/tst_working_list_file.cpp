@@ -89,13 +89,13 @@ private slots:
         writeFile(m_path, headerBytes() + records(0, 2));
         WorkingListFile list(m_path);
         QCOMPARE(list.ReadDb(), WorkingListFile::LoadResult::Loaded);
-        QCOMPARE(list.ListUnits()[0], QStringLiteral("uSv/h    "));
+        QCOMPARE(list.ListUnits()[0], QStringLiteral("uSv/h"));
 
         // A single record leaves the units and the point name as they were.
         writeFile(m_path, headerBytes() + item(recordText(7, QStringLiteral("mR/h"))));
         QCOMPARE(list.ReadDb(), WorkingListFile::LoadResult::Loaded);
         QCOMPARE(list.TotalRecords(), 1);
-        QCOMPARE(list.ListUnits()[0], QStringLiteral("uSv/h    "));
+        QCOMPARE(list.ListUnits()[0], QStringLiteral("uSv/h"));
 
         QVERIFY(list.storePoint(3000, 9.0, 1.0));
         QVERIFY(!list.storePoint(3001, 9.0, 1.0));
@@ -165,6 +165,9 @@ private slots:
         QTest::newRow("no header") << records(0, 4) << 4 << 3;
         QTest::newRow("header cut short")
             << headerBytes().left(headerBytes().indexOf("\"Instrument")) + records(0, 2) << 2 << 1;
+        // The stray line is a damaged first record, not a seventh header line.
+        QTest::newRow("stray line after the header")
+            << headerBytes() + item(QStringLiteral("stray")) + records(0, 2) << 0 << -1;
         QTest::newRow("records without quotes")
             << headerBytes() + recordText(0).toLatin1() + "\n" + records(1, 1) << 2 << 1;
         QTest::newRow("LF only, no final break")

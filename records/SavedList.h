@@ -1,0 +1,29 @@
+#pragma once
+
+#include "RecordFields.h"
+
+#include <QIODevice>
+#include <QString>
+#include <QStringList>
+
+#include <vector>
+
+// A whole list file read at once, for the survey report, the list viewer and
+// tesk-cli. Lines are read as the working list loader reads them: one quoted
+// text each, the header decided by ListHeader, every later line a record line
+// read by RecordLine::read.
+class SavedList
+{
+public:
+    QStringList header; // the leading header (legend) lines, as the loader takes them
+    std::vector<RecordFields> records; // every record line, in file order
+    qint64 firstDamagedLine = 0;       // 1-based line number of the first line that is neither
+                                       // header nor record (reading stops there); 0 when none
+    QString error;                     // why the data is not a list at all; empty when it is one
+
+    // Reads CR, LF and CR LF line ends alike; bounded memory per line (a line
+    // is cut to ListLineReader::MaxLineLength). Data that holds neither a
+    // record nor a line with its header caption is not a list.
+    static SavedList read(QIODevice &device);
+    static SavedList read(const QString &path); // error set when it cannot be opened
+};
