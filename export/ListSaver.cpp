@@ -58,6 +58,8 @@ bool ListSaver::writeTextFiles(const QString &name, bool withWorkbook)
 {
     QString problem = ListExport::nameProblem(name);
     if (problem.isEmpty())
+        problem = ListExport::commonNameProblem(CommonFileName);
+    if (problem.isEmpty())
         problem = ListExport::targetProblem(m_services.list, m_services.programFolder, name,
                                             CommonFileName);
     if (!problem.isEmpty()) {
@@ -98,12 +100,18 @@ bool ListSaver::writeTextFiles(const QString &name, bool withWorkbook)
 
 ListSaver::Next ListSaver::save(const QString &name, bool saveInExcel, bool openExcel)
 {
+    // A list without readings is not saved; a missing list is told by the text export.
+    const QString list = m_services.list.path();
+    if (WorkingListFile::FileExist(list) && !Xl::holdsRecords(list)) {
+        tell(Xl::NoRecords);
+        return Next::StayOpen;
+    }
     if (!writeTextFiles(name, saveInExcel))
         return Next::StayOpen;
     if (!saveInExcel)
         return Next::Close;
     m_services.busy(true);
-    Xl xl(m_services.programFolder, m_services.prompt, m_services.opener);
+    Xl xl(m_services.programFolder, m_services.prompt, m_services.opener, m_services.clock);
     const bool saved = xl.SaveXl(name, !openExcel);
     m_services.busy(false);
     if (!saved)

@@ -5,6 +5,7 @@
 
 #include <functional>
 
+class Clock;
 class DesktopOpener;
 class ProfileFile;
 class SurveyLegend;
@@ -26,6 +27,7 @@ public:
         WorkingListFile &list;
         const SurveyLegend &legend;
         QString programFolder;
+        const Clock *clock = nullptr; // today for the workbook; the computer's when none
         std::function<void(bool)> busy = [](bool) {
         }; // the busy cursor on or off
     };

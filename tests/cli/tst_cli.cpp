@@ -118,6 +118,19 @@ private slots:
         again = runCli(h, {QStringLiteral("export"), list, QStringLiteral("--xlsx"), book,
                            QStringLiteral("--replace")});
         QVERIFY2(again.code == 0, qPrintable(again.err));
+
+        // A list of the legend alone gives no workbook.
+        QFile legendOnly(h.path(QStringLiteral("empty.lst")));
+        QVERIFY(legendOnly.open(QIODevice::WriteOnly));
+        legendOnly.write(
+            (lines.mid(0, 6).join(QStringLiteral("\r\n")) + QStringLiteral("\r\n")).toLatin1());
+        legendOnly.close();
+        const QString noBook = h.path(QStringLiteral("empty.xlsx"));
+        again = runCli(
+            h, {QStringLiteral("export"), legendOnly.fileName(), QStringLiteral("--xlsx"), noBook});
+        QCOMPARE(again.code, 1);
+        QCOMPARE(again.err, QStringLiteral("tesk-cli: ") + Xl::NoRecords + u'\n');
+        QVERIFY(!QFile::exists(noBook));
     }
 
     void testSetTimeAndCalibrationTestTheLineFirst()

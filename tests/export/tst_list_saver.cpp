@@ -103,6 +103,17 @@ private slots:
             QCOMPARE(saver.ReturnCode, 0);
         }
         QCOMPARE(m_prompt.count(QStringLiteral("The file name")), 4);
+        // The common file's name from the settings is held to the same rule.
+        for (const QString &name : {QStringLiteral("../x"), QStringLiteral("/tmp/x"),
+                                    QStringLiteral("a/b"), QStringLiteral("..")}) {
+            m_settings->WriteProfileKey(QStringLiteral("CommonFileName"), name);
+            QCOMPARE(loaded().save(QStringLiteral("fine"), false, false),
+                     ListSaver::Next::StayOpen);
+            QVERIFY(m_prompt.shown.last().text.contains(QStringLiteral("CommonFileName")));
+        }
+        QVERIFY(!QFile::exists(file(QStringLiteral("fine.lst"))));
+        QVERIFY(!QFile::exists(file(QStringLiteral("x.lst"))));
+        m_settings->WriteProfileKey(QStringLiteral("CommonFileName"), QStringLiteral("Data4Excel"));
         // The working list's own name would lose the list when it restarts.
         QCOMPARE(loaded().save(QStringLiteral("TeskTemp"), false, false),
                  ListSaver::Next::StayOpen);
@@ -112,6 +123,18 @@ private slots:
         // Spaces are kept and an empty name gives ".lst".
         QCOMPARE(loaded().save(QString(), false, false), ListSaver::Next::Close);
         QVERIFY(QFile::exists(file(QStringLiteral(".lst"))));
+    }
+
+    void aListWithoutReadingsIsNotSaved()
+    {
+        startList(0);
+        ListSaver saver = loaded();
+        QCOMPARE(saver.save(saver.edFileName, true, false), ListSaver::Next::StayOpen);
+        QCOMPARE(m_prompt.shown.last().text, QStringLiteral("The list holds no records."));
+        QCOMPARE(saver.ReturnCode, 0);
+        QCOMPARE(QDir(folder()).entryList({QStringLiteral("TeskData*"), QStringLiteral("Data4*")},
+                                          QDir::Files),
+                 QStringList());
     }
 
     void replacingAnExistingFileIsAskedAndADismissedQuestionWritesNothing()
