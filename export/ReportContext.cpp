@@ -29,6 +29,8 @@ QString ReportContext::calibrationState(const QString &instrument) const
     const std::optional<QDate> due = calibrationDue(instrument);
     if (!due)
         return {};
+    if (!today.isValid())
+        return QObject::tr("due %1").arg(due->toString(Qt::ISODate));
     const qint64 left = today.daysTo(*due);
     if (left < 0)
         return left == -1 ? QObject::tr("overdue by 1 day")

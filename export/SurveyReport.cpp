@@ -95,7 +95,8 @@ std::vector<const RecordFields *> graphPoints(const std::vector<RecordFields> &r
         std::vector<std::pair<const RecordFields *, const RecordFields *>> columns(
             SurveyReport::GraphColumns, {nullptr, nullptr});
         for (const RecordFields &r : records) {
-            const double at = static_cast<double>(first.msecsTo(r.time)) / span;
+            // Readings all of one time fall in the first column.
+            const double at = span > 0 ? static_cast<double>(first.msecsTo(r.time)) / span : 0;
             auto &[low, high] =
                 columns[static_cast<size_t>(std::clamp(at * (SurveyReport::GraphColumns - 1), 0.0,
                                                        double(SurveyReport::GraphColumns - 1)))];
