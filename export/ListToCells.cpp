@@ -77,22 +77,35 @@ std::optional<ListToCells::Row> ListToCells::recordRow(QStringView line)
                CellValue::ofText(fields->detector)};
 }
 
+QString ListToCells::statusWord(int code)
+{
+    if (code == 0)
+        return QStringLiteral("ok");
+    if (code == 1)
+        return QStringLiteral("LowBat");
+    if (code >= 2 && code <= 3)
+        return QStringLiteral("DetFail");
+    if (code >= 4 && code <= 7)
+        return QStringLiteral("OvrThrDose");
+    if (code >= 8 && code <= 15)
+        return QStringLiteral("OvrThrRate");
+    if (code >= 16 && code <= 31)
+        return QStringLiteral("OvrFlwRate");
+    if (code >= 32)
+        return QStringLiteral("OvrFlwDose");
+    return QStringLiteral(" ");
+}
+
 QString ListToCells::statusText(int code)
 {
-    QString word = QStringLiteral(" ");
-    if (code == 0)
-        word = QStringLiteral("ok");
-    else if (code == 1)
-        word = QStringLiteral("LowBat");
-    else if (code >= 2 && code <= 3)
-        word = QStringLiteral("DetFail");
-    else if (code >= 4 && code <= 7)
-        word = QStringLiteral("OvrThrDose");
-    else if (code >= 8 && code <= 15)
-        word = QStringLiteral("OvrThrRate");
-    else if (code >= 16 && code <= 31)
-        word = QStringLiteral("OvrFlwRate");
-    else if (code >= 32)
-        word = QStringLiteral("OvrFlwDose");
-    return word + QStringLiteral(" (") + QString::number(code) + QChar(u')');
+    return statusWord(code) + QStringLiteral(" (") + QString::number(code) + QChar(u')');
+}
+
+QString ListToCells::columnTitle(int column)
+{
+    static const QString Titles[ColumnCount] = {
+        QStringLiteral("Instrument"), QStringLiteral("Date and time"), QStringLiteral("Value"),
+        QStringLiteral("Mark"),       QStringLiteral("Units"),         QStringLiteral("Status"),
+        QStringLiteral("Detector")};
+    return column >= 0 && column < ColumnCount ? Titles[column] : QString();
 }

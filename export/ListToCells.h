@@ -33,4 +33,9 @@ public:
 
     // "ok (0)", "OvrThrDose (5)", "  (-1)".
     static QString statusText(int code);
+    // "ok", "OvrThrDose", " " for a negative code.
+    static QString statusWord(int code);
+
+    // "Instrument", "Date and time", "Value", "Mark", "Units", "Status", "Detector".
+    static QString columnTitle(int column);
 };

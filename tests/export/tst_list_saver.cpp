@@ -1,6 +1,7 @@
 #include "FileSizeLimit.h"
 #include "ListSaver.h"
 #include "ProfileFile.h"
+#include "RecordLine.h"
 #include "ScriptedOpener.h"
 #include "ScriptedPrompt.h"
 #include "SurveyLegend.h"
@@ -91,6 +92,23 @@ private slots:
         const ListSaver untouched = loaded();
         QCOMPARE(untouched.edFileName, QStringLiteral("data"));
         QCOMPARE(untouched.FileNumber, qint16(32767));
+    }
+
+    void theReportTickIsKeptAndWritesTheReportBesideTheTextFiles()
+    {
+        QVERIFY(m_list->OpenNewTempFile(m_legend->headerLines()));
+        for (int i = 0; i < 6; ++i)
+            QVERIFY(m_list->appendRecord(RecordLine::format(
+                {QStringLiteral("SIM-0000001"), QStringLiteral("2026-12-04 08:1%1:00").arg(i),
+                 QStringLiteral("0.10"), QStringLiteral("uSv/h"), QStringLiteral("ok"),
+                 QStringLiteral("GM"), QStringLiteral(" "), 0})));
+        ListSaver saver = loaded();
+        QVERIFY(!saver.reportTicked);
+        saver.reportChanged(true);
+        QVERIFY(loaded().reportTicked);
+        QCOMPARE(saver.save(QStringLiteral("hall"), false, false, true), ListSaver::Next::Close);
+        QVERIFY2(m_prompt.shown.isEmpty(), qPrintable(m_prompt.shown.value(0).text));
+        QVERIFY(readFile(file(QStringLiteral("hall.pdf"))).startsWith("%PDF"));
     }
 
     void aNameThatLeavesTheFolderIsRefusedAndNothingIsWritten()
@@ -213,5 +231,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestListSaver)
+QTEST_MAIN(TestListSaver)
 #include "tst_list_saver.moc"
