@@ -14,6 +14,7 @@
 #include "frmInterval.h"
 #include "frmLegend.h"
 #include "frmParameters.h"
+#include "frmViewer.h"
 
 #include "Clock.h"
 #include <QAction>
@@ -108,6 +109,11 @@ frmMain::frmMain(MainController &controller, QWidget *parent)
 }
 
 frmMain::~frmMain() = default;
+
+frmViewer *frmMain::openSavedList(const QString &path)
+{
+    return frmViewer::open(path, {m_controller.settings(), m_controller.clock()}, this);
+}
 
 void frmMain::buildMenus()
 {
