@@ -1,6 +1,8 @@
-// Loading a long working list, and the cost of one reading written to disk.
+// Loading a long working list, reading a whole saved list, and the cost of one
+// reading written to disk.
 #include "BenchRecords.h"
 #include "RecordLine.h"
+#include "SavedList.h"
 #include "WorkingListFile.h"
 
 #include <QFile>
@@ -51,6 +53,20 @@ void BM_ReadDb100k(benchmark::State &state)
     state.SetBytesProcessed(state.iterations() * QFile(list.path()).size());
 }
 BENCHMARK(BM_ReadDb100k)->Unit(benchmark::kMillisecond);
+
+// The whole list with every record's fields, as the report and the viewer read it.
+void BM_SavedList100k(benchmark::State &state)
+{
+    const QString path = longList();
+    for (auto _ : state) {
+        const SavedList list = SavedList::read(path);
+        if (list.records.size() != ListRecords || list.header.size() != 6)
+            state.SkipWithError("wrong record count");
+        benchmark::DoNotOptimize(list.records.back().value);
+    }
+    state.SetBytesProcessed(state.iterations() * QFile(path).size());
+}
+BENCHMARK(BM_SavedList100k)->Unit(benchmark::kMillisecond);
 
 void BM_AppendRecordWithFlush(benchmark::State &state)
 {

@@ -11,6 +11,21 @@ namespace {
 
 constexpr qint64 CopyBlock = 256 * 1024;
 
+// Puts the written file in place of `target` (QSaveFile syncs it before the
+// rename); empty on success, else the reason.
+QString commitWhole(QSaveFile &out, qint64 written, const QString &target)
+{
+    // QSaveFile commits a short write (a full disk) as if it were whole, so
+    // the size is checked before the new file replaces the old one.
+    if (!out.flush() || out.size() != written) {
+        out.cancelWriting();
+        return QObject::tr("%1 could not be written in full: the disk may be full.").arg(target);
+    }
+    if (!out.commit())
+        return QObject::tr("%1 could not be written: %2").arg(target, out.errorString());
+    return {};
+}
+
 } // namespace
 
 QString ListExport::nameProblem(const QString &name)
@@ -67,15 +82,20 @@ QString ListExport::copyInPlace(const QString &source, const QString &target)
         out.cancelWriting();
         return QObject::tr("%1 could not be read: %2").arg(source, in.errorString());
     }
-    // QSaveFile commits a short write (a full disk) as if it were whole, so
-    // the size is checked before the copy replaces the old file.
-    if (!out.flush() || out.size() != copied) {
-        out.cancelWriting();
-        return QObject::tr("%1 could not be written in full: the disk may be full.").arg(target);
-    }
-    if (!out.commit())
+    return commitWhole(out, copied, target);
+}
+
+QString ListExport::writeInPlace(const QByteArray &bytes, const QString &target)
+{
+    QSaveFile out(target);
+    if (!out.open(QIODevice::WriteOnly))
         return QObject::tr("%1 could not be written: %2").arg(target, out.errorString());
-    return {};
+    if (out.write(bytes) != bytes.size()) {
+        const QString reason = out.errorString();
+        out.cancelWriting();
+        return QObject::tr("%1 could not be written: %2").arg(target, reason);
+    }
+    return commitWhole(out, bytes.size(), target);
 }
 
 ListExport::Result ListExport::WriteListFiles(WorkingListFile &list, const QString &folder,

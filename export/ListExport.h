@@ -40,4 +40,6 @@ public:
     // Copies `source` onto `target` through a file beside it; empty on
     // success, else the reason. `target` is untouched on failure.
     static QString copyInPlace(const QString &source, const QString &target);
+    // Writes `bytes` onto `target` the same way.
+    static QString writeInPlace(const QByteArray &bytes, const QString &target);
 };

@@ -24,10 +24,15 @@ public:
     // date form, as a day count.
     static std::optional<double> legendDate(const QString &text);
 
-    // Instrument number, date-time, value, mark, units, status, detector;
-    // nothing when the line holds no date-time where a record has it.
+    // Instrument number, date-time, value, mark, units, status, detector,
+    // as RecordLine::read takes them; nothing when the line is no record line.
     static std::optional<Row> recordRow(QStringView line);
 
     // "ok (0)", "OvrThrDose (5)", "  (-1)".
     static QString statusText(int code);
+    // "ok", "OvrThrDose", " " for a negative code.
+    static QString statusWord(int code);
+
+    // "Instrument", "Date and time", "Value", "Mark", "Units", "Status", "Detector".
+    static QString columnTitle(int column);
 };

@@ -7,8 +7,10 @@
 class GraphData;
 
 // Where the graph's axis labels go and what they say. Sizes are in pixels;
-// the plot is `plot` inside the window, h the height of a value label and w
-// the width of a time label.
+// `plot` is where the scale lies inside the window (its top and left are the
+// top of the scale and the first time, top + height and left + width the
+// bottom and the last time), h the height of a value label and w the width
+// of a time label.
 class GraphLabels
 {
 public:

@@ -7,18 +7,18 @@
 #include <cmath>
 #include <vector>
 
-GraphPainter::GraphPainter(const GraphData &data, QSize size) : m_data(data), m_size(size) {}
+GraphPainter::GraphPainter(const GraphData &data, QSize size)
+    : m_data(data), m_map(data.frame, GraphMapping::inside(size, Margin))
+{}
 
 QPointF GraphPainter::toPixel(double x, double y) const
 {
-    const GraphData::Frame &f = m_data.frame;
-    return {(x - f.left) / f.width * m_size.width(), (y - f.top) / f.height * m_size.height()};
+    return m_map.toPoint(x, y);
 }
 
 double GraphPainter::xFromPixel(double px) const
 {
-    const GraphData::Frame &f = m_data.frame;
-    return f.left + px / m_size.width() * f.width;
+    return m_map.xAt(px);
 }
 
 void GraphPainter::drawCurves(QImage &picture, bool marks) const
@@ -107,15 +107,6 @@ void GraphPainter::drawMarks(QImage &picture, const std::vector<QPoint> &points)
     }
 }
 
-bool GraphPainter::usable() const
-{
-    // A scale of no height (values -1.375 and -1 widen to the same -1.1) or
-    // beyond a float's range gives no picture rather than a division by zero.
-    const GraphData::Frame &f = m_data.frame;
-    return std::isfinite(f.left) && std::isfinite(f.top) && std::isfinite(f.width) &&
-           std::isfinite(f.height) && f.width != 0 && f.height != 0 && !m_size.isEmpty();
-}
-
 QRectF GraphPainter::cursorBox(int p) const
 {
     const auto i = static_cast<size_t>(p);
@@ -129,5 +120,6 @@ QRectF GraphPainter::band(double start, double end) const
 {
     const double a = toPixel(start, 0).x();
     const double b = toPixel(end, 0).x();
-    return {std::min(a, b), 0.0, std::abs(b - a), m_size.height() - 1.0};
+    const QRectF scale = m_map.scale();
+    return {std::min(a, b), scale.top(), std::abs(b - a), scale.height()};
 }

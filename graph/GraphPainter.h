@@ -1,6 +1,7 @@
 #pragma once
 
 #include "GraphData.h"
+#include "GraphMapping.h"
 
 #include <QColor>
 #include <QPoint>
@@ -13,10 +14,10 @@
 class QImage;
 
 // Draws the shown points into a picture of a given size in pixels, through
-// the coordinate system that CalculateScale set: the blue channel-0 curve
-// with magenta point marks when asked, and the red channel-1 curve on its own
-// scale for two-channel data. Also the cursor marker and the rubber band,
-// which the plot lays over its cached picture of the curves.
+// the coordinate system that CalculateScale set, inside a margin of the plot: the blue channel-0
+// curve with magenta point marks when asked, and the red channel-1 curve on its own scale for
+// two-channel data. Also the cursor marker and the rubber band, which the plot lays over its cached
+// picture of the curves.
 class GraphPainter
 {
 public:
@@ -27,6 +28,9 @@ public:
     static inline const QColor BandColour{0, 0, 63};
     static constexpr double MarkHalfSize = 1.0;   // pixels either side of a point
     static constexpr double CursorHalfSize = 4.0; // pixels either side of the cursor point
+    // The scale keeps this many pixels in from each side of the plot, so that
+    // the cursor box and the marks of points on the edges are whole.
+    static constexpr double Margin = CursorHalfSize + 1;
 
     GraphPainter(const GraphData &data, QSize size);
 
@@ -34,7 +38,9 @@ public:
     double xFromPixel(double px) const;
 
     // False when the coordinate system cannot be drawn in.
-    bool usable() const;
+    bool usable() const { return m_map.usable(); }
+    // The rows and columns that the full scale covers.
+    QRectF scaleArea() const { return m_map.scale(); }
     // The picture is cleared to white first; 32-bit pixels.
     void drawCurves(QImage &picture, bool marks) const;
     // The cursor marker of shown point p, on the selected channel's value.
@@ -45,5 +51,5 @@ private:
     static void drawMarks(QImage &picture, const std::vector<QPoint> &points);
 
     const GraphData &m_data;
-    QSizeF m_size;
+    GraphMapping m_map;
 };

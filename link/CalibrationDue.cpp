@@ -100,12 +100,21 @@ std::optional<QDate> CalibrationDue::keptDate(const QString &key)
     const auto found = m_kept.constFind(key);
     if (found != m_kept.constEnd())
         return *found;
-    const QString text =
-        m_settings.ReadProfileKey(QStringLiteral("CalDue") + key, QString(), 20).text.trimmed();
-    const QDate date = QDate::fromString(text, StoredFormat);
-    const std::optional<QDate> kept = date.isValid() ? std::optional<QDate>(date) : std::nullopt;
+    const std::optional<QDate> kept = keptDue(m_settings, key);
     m_kept.insert(key, kept);
     return kept;
+}
+
+std::optional<QDate> CalibrationDue::keptDue(const ProfileFile &settings,
+                                             const QString &instrumentNumber)
+{
+    const QString key = instrumentKey(instrumentNumber);
+    if (key.isEmpty())
+        return std::nullopt;
+    const QString text =
+        settings.ReadProfileKey(QStringLiteral("CalDue") + key, QString(), 20).text.trimmed();
+    const QDate date = QDate::fromString(text, StoredFormat);
+    return date.isValid() ? std::optional<QDate>(date) : std::nullopt;
 }
 
 QString CalibrationDue::instrumentKey(const QString &instrumentNumber)

@@ -44,6 +44,9 @@ public:
     // and 11 wide in readings ("SIM00001", "SIM-0000001"): both give "SIM1".
     static QString instrumentKey(const QString &instrumentNumber);
     static QString settingsKey(const QString &instrumentNumber);
+    // The due date kept in the settings for an instrument; nothing when none is.
+    static std::optional<QDate> keptDue(const ProfileFile &settings,
+                                        const QString &instrumentNumber);
 
 private:
     std::optional<QDate> keptDate(const QString &key);

@@ -1,9 +1,11 @@
-# Debian packages the project needs, and a function that installs the missing ones.
-TESK_BUILD_PACKAGES=(cmake make g++ pkg-config qt6-base-dev qt6-serialport-dev qt6-multimedia-dev libzip-dev)
+# Debian packages the project needs, and a function that installs the missing ones. Qt SVG
+# writes the graph as an SVG picture; QtPrintSupport (in qt6-base-dev) prints it.
+TESK_BUILD_PACKAGES=(cmake make g++ pkg-config qt6-base-dev qt6-serialport-dev qt6-multimedia-dev qt6-svg-dev libzip-dev)
 # clang and its runtime build the sanitizer and fuzz targets; Google Benchmark the benchmarks;
 # openpyxl reads saved workbooks back in the tests; dpkg-dev (with file) builds and checks the
-# Debian package.
-TESK_TEST_PACKAGES=(clang libclang-rt-14-dev libbenchmark-dev python3-openpyxl dpkg-dev file)
+# Debian package; poppler-utils reads the survey report's text back.
+TESK_TEST_PACKAGES=(clang libclang-rt-14-dev libbenchmark-dev python3-openpyxl dpkg-dev file
+                    poppler-utils)
 
 tesk_install_packages() {
     local missing=()

@@ -1,5 +1,6 @@
+#include "DateTimeText.h"
 #include "ListExport.h"
-#include "ListToCells.h"
+#include "MeasurementDecoder.h"
 #include "RecordLine.h"
 #include "ScriptedOpener.h"
 #include "ScriptedPrompt.h"
@@ -73,26 +74,67 @@ private slots:
         m_opener.opened.clear();
     }
 
-    // The records of the list are read back from a whole workbook below; these are the
-    // lines and codes a download of this list does not hold.
-    void shiftedLinesAndEveryStatusCodeGiveTheirColumns()
+    // Every status code the meter's bytes allow, with values, units and detectors
+    // whose texts fill or overflow their fields: each column holds what the
+    // decoder gave, and the status text carries the decoder's word.
+    void extremeReadingsReachTheirColumns()
     {
-        QVERIFY(!ListToCells::recordRow(QStringLiteral("no date here")));
-        // A line whose fields have shifted still gives each its column.
-        const auto shifted = ListToCells::recordRow(
-            QStringLiteral("A-LONG-INSTRUMENT-NUMBER 2026-12-04 08:15:42 * 0.10 uSv/h 12"));
-        QCOMPARE((*shifted)[0].text, QStringLiteral("A-LONG-INSTRUMENT-NUMBER"));
-        QCOMPARE((*shifted)[2].number, 0.1);
-        QCOMPARE((*shifted)[3].text, QStringLiteral("*"));
-        QCOMPARE((*shifted)[5].text, QStringLiteral("OvrThrRate (12)"));
-        QCOMPARE((*shifted)[6].text, QString());
-
-        const QList<std::pair<int, QString>> words = {
-            {1, QStringLiteral("LowBat (1)")},       {3, QStringLiteral("DetFail (3)")},
-            {6, QStringLiteral("OvrThrDose (6)")},   {12, QStringLiteral("OvrThrRate (12)")},
-            {20, QStringLiteral("OvrFlwRate (20)")}, {40, QStringLiteral("OvrFlwDose (40)")}};
-        for (const auto &[code, text] : words)
-            QCOMPARE(ListToCells::statusText(code), text);
+        const quint16 values[] = {10000, 53234, 55999, 12345, 9999};
+        const quint8 units[] = {1,  2,  4,  8,  32, 64,  128, 192, 96,  224, 17,
+                                18, 20, 24, 48, 80, 144, 208, 112, 240, 0,   16};
+        const quint8 detectors[] = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 254, 255};
+        QList<MeasurementRecord> readings;
+        const auto add = [&](quint16 value, quint8 unit, quint8 detector, int code) {
+            QByteArray message(26, '\0');
+            message.replace(1, 11, "COR-" + QByteArray::number(readings.size() + 2000000));
+            message[19] = static_cast<char>(value >> 8);
+            message[20] = static_cast<char>(value & 0xff);
+            message[21] = static_cast<char>(unit);
+            message[22] = static_cast<char>(detector);
+            message[23] = static_cast<char>(code);
+            const QDateTime time = DateTimeText::wallClock(QDate(2026, 12, 5), QTime(0, 0));
+            MeasurementRecord r = MeasurementDecoder::GetDataFromMess(
+                message, false, time.addSecs(code % 7 == 0 ? 0 : 61 * code));
+            r.sta = static_cast<qint16>(code);
+            readings << r;
+        };
+        // 234000.00 cpm with status 12 from detector HT50, and marked alarms.
+        add(53234, 64, 5, 12);
+        add(12345, 4, 5, 40);
+        add(55999, 8, 254, 100);
+        for (int code = -3; code < 256; ++code) {
+            const auto n = static_cast<size_t>(code + 3);
+            add(values[n % std::size(values)], units[n % std::size(units)],
+                detectors[n % std::size(detectors)], code);
+        }
+        QStringList lines = Legend;
+        for (const MeasurementRecord &r : readings)
+            lines << RecordLine::format(r);
+        writeList(QStringLiteral("extremes"), lines);
+        Xl xl(m_dir.path(), m_prompt, m_opener);
+        QVERIFY2(xl.SaveXl(QStringLiteral("extremes"), true), qPrintable(xl.problem()));
+        const QJsonObject sheet = WorkbookCells::read(file(
+            QStringLiteral("extremes.xlsx")))[QStringLiteral("sheets")][QStringLiteral("Survey")]
+                                      .toObject();
+        for (qsizetype row = 0; row < readings.size(); ++row) {
+            const MeasurementRecord &r = readings[row];
+            const QString word = r.sta < 0 ? QStringLiteral(" ")
+                                           : MeasurementDecoder::status(static_cast<quint8>(r.sta));
+            const QJsonArray expected = {
+                r.InstNum,
+                DateTimeText::parse(r.time)->toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")),
+                r.vl.toDouble(),
+                r.ErrorSn,
+                r.Units.trimmed(),
+                QStringLiteral("%1 (%2)").arg(word).arg(r.sta),
+                r.Detector.trimmed()};
+            QJsonArray got;
+            for (const char column : {'A', 'B', 'C', 'D', 'E', 'F', 'G'})
+                got << sheet[QLatin1Char(column) + QString::number(10 + row)].toArray()[1];
+            QVERIFY2(got == expected,
+                     qPrintable(RecordLine::format(r) + QStringLiteral(" gave ") +
+                                QJsonDocument(got).toJson(QJsonDocument::Compact)));
+        }
     }
 
     void aDownloadedListIsReadBackWithItsTypesFromTheProgramsTemplate()
