@@ -3,6 +3,7 @@
 #include "UserPrompt.h"
 #include "frmGraph.h"
 
+#include <QFileDialog>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -95,6 +96,7 @@ void frmViewer::build()
     };
     m_graphButton = addButton(QStringLiteral("btGraph"), QStringLiteral("Graph"));
     m_graphButton->setEnabled(m_viewer.graphAvailable());
+    m_reportButton = addButton(QStringLiteral("btReport"), QStringLiteral("&Report..."));
     commands->addStretch(1);
     m_closeButton = addButton(QStringLiteral("btClose"), QStringLiteral("&Close"));
     layout->addLayout(commands);
@@ -104,6 +106,7 @@ void frmViewer::build()
 void frmViewer::connectCommands()
 {
     connect(m_graphButton, &QPushButton::clicked, this, &frmViewer::showGraph);
+    connect(m_reportButton, &QPushButton::clicked, this, &frmViewer::writeReport);
     connect(m_closeButton, &QPushButton::clicked, this, &QWidget::close);
 }
 
@@ -112,4 +115,18 @@ void frmViewer::showGraph()
     if (!m_graph)
         m_graph = new frmGraph(m_viewer.graph(), this);
     m_graph->showBeside(this, false);
+}
+
+void frmViewer::writeReport()
+{
+    const QString pdfPath = QFileDialog::getSaveFileName(
+        this, tr("Survey Report"), m_viewer.suggestedReportPath(), tr("PDF files (*.pdf)"));
+    if (pdfPath.isEmpty())
+        return;
+    const QString problem = m_viewer.writeReport(pdfPath);
+    if (problem.isEmpty())
+        QMessageBox::information(this, UserPrompt::ProgramTitle,
+                                 tr("The report was written to %1.").arg(pdfPath));
+    else
+        QMessageBox::warning(this, UserPrompt::ProgramTitle, problem);
 }

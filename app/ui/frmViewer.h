@@ -31,12 +31,14 @@ private:
     void build();
     void connectCommands();
     void showGraph();
+    void writeReport();
 
     ListViewer m_viewer;
     QLabel *m_legend = nullptr;
     QLabel *m_note = nullptr;
     QTableView *m_table = nullptr;
     QPushButton *m_graphButton = nullptr;
+    QPushButton *m_reportButton = nullptr;
     QPushButton *m_closeButton = nullptr;
     frmGraph *m_graph = nullptr;
 };

@@ -1,8 +1,11 @@
 #include "ListViewer.h"
 
 #include "GraphData.h"
+#include "ReportContext.h"
 #include "SerialDate.h"
+#include "SurveyReport.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QLocale>
 
@@ -40,6 +43,22 @@ QString ListViewer::note() const
         said << tr("The graph holds the first %1 of the %2 records.")
                     .arg(QLocale().toString(shown), QLocale().toString(recordCount()));
     return said.join(u' ');
+}
+
+QString ListViewer::suggestedReportPath() const
+{
+    const QFileInfo list(m_path);
+    return list.dir().filePath(list.completeBaseName() + SurveyReport::Extension);
+}
+
+QString ListViewer::writeReport(const QString &pdfPath) const
+{
+    // A report put in the list's place would replace the list with it.
+    if (QFileInfo(pdfPath).absoluteFilePath() == QFileInfo(m_path).absoluteFilePath() ||
+        (QFileInfo::exists(pdfPath) &&
+         QFileInfo(pdfPath).canonicalFilePath() == QFileInfo(m_path).canonicalFilePath()))
+        return tr("The report cannot take the place of the list it is made from.");
+    return SurveyReport::write(m_list, pdfPath, ReportContext::fromSettings(m_settings, m_clock));
 }
 
 void ListViewer::fillGraph()

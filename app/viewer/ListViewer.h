@@ -46,6 +46,11 @@ public:
     bool graphAvailable() const { return m_graphFilled; }
     GraphController &graph() { return m_graph; }
 
+    // The report beside the list, for the file dialog to start from.
+    QString suggestedReportPath() const;
+    // Writes the survey report; empty on success, else the message.
+    QString writeReport(const QString &pdfPath) const;
+
     // GraphHost: the file does not change, so there is nothing to read again,
     // and the totals are not used.
     void reReadList() override {}

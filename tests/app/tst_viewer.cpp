@@ -196,6 +196,19 @@ private slots:
         QVERIFY2(survey.viewer.note().startsWith(QStringLiteral("Line 20 is damaged")),
                  qPrintable(survey.viewer.note()));
     }
+
+    void reportIsWrittenBesideTheListButNeverInItsPlace()
+    {
+        Survey survey;
+        writeSurvey(survey.path, 30);
+        QCOMPARE(survey.viewer.load(), QString());
+        const QByteArray bytes = fileBytes(survey.path);
+        QVERIFY(!survey.viewer.writeReport(survey.path).isEmpty());
+        QCOMPARE(fileBytes(survey.path), bytes);
+
+        QCOMPARE(survey.viewer.writeReport(survey.viewer.suggestedReportPath()), QString());
+        QVERIFY(fileBytes(survey.dir.filePath(QStringLiteral("survey.pdf"))).startsWith("%PDF"));
+    }
 };
 
 QTEST_MAIN(ViewerTest)
