@@ -16,7 +16,7 @@ struct CommandInfo
     const char *positional; // the one positional argument, or nullptr
 };
 
-constexpr std::array<CommandInfo, 6> Commands{{
+constexpr std::array<CommandInfo, 7> Commands{{
     {"test", CliArguments::Command::Test, "Test the line: the meter answers with one reading.",
      nullptr},
     {"set-time", CliArguments::Command::SetTime, "Set the meter's clock to the computer's clock.",
@@ -28,6 +28,8 @@ constexpr std::array<CommandInfo, 6> Commands{{
     {"monitor", CliArguments::Command::Monitor,
      "Collect readings online at an interval until interrupted (Ctrl+C).", nullptr},
     {"export", CliArguments::Command::Export, "Save a list file as a spreadsheet workbook (.xlsx).",
+     "FILE.lst"},
+    {"report", CliArguments::Command::Report, "Write the survey report of a list file (PDF).",
      "FILE.lst"},
 }};
 
@@ -90,7 +92,7 @@ CliArguments::Outcome CliArguments::parse(const QStringList &arguments)
                 UsageError};
 
     const Command command = info->command;
-    const bool onLine = command != Command::Export;
+    const bool onLine = command != Command::Export && command != Command::Report;
     const bool collects = command == Command::Download || command == Command::Monitor;
     QCommandLineParser parser;
     parser.setApplicationDescription(QObject::tr(info->summary));
@@ -113,7 +115,10 @@ CliArguments::Outcome CliArguments::parse(const QStringList &arguments)
                "The workbook template (default: MyTemp.xlsx in the program folder, else the "
                "program's own).",
                "T");
-    const QCommandLineOption replace = option("replace", "Replace an existing workbook.");
+    const QCommandLineOption replace =
+        option("replace", command == Command::Report ? "Replace an existing report."
+                                                     : "Replace an existing workbook.");
+    const QCommandLineOption pdf = option("pdf", "The report to write.", "OUT.pdf");
     const QCommandLineOption interval =
         option("interval", "The online interval, minutes and seconds (00:01 to 99:99).", "MM:SS");
     parser.addOption(help);
@@ -125,9 +130,13 @@ CliArguments::Outcome CliArguments::parse(const QStringList &arguments)
         parser.addOption(interval);
     if (command == Command::Download || command == Command::Export)
         parser.addOptions({workbook, workbookTemplate, replace});
+    if (command == Command::Report)
+        parser.addOptions({pdf, replace});
     if (info->positional != nullptr)
         parser.addPositionalArgument(QString::fromLatin1(info->positional),
-                                     QObject::tr("The list file to save."));
+                                     command == Command::Report
+                                         ? QObject::tr("The list file to report on.")
+                                         : QObject::tr("The list file to save."));
 
     const QString usage = Program + QChar(u' ') + word;
     const auto usageError = [&](const QString &problem) {
@@ -185,6 +194,12 @@ CliArguments::Outcome CliArguments::parse(const QStringList &arguments)
         if (request.workbook.isEmpty() &&
             (!request.workbookTemplate.isEmpty() || request.replaceWorkbook))
             return usageError(QObject::tr("--template and --replace need --xlsx FILE."));
+    }
+    if (command == Command::Report) {
+        request.pdf = parser.value(pdf);
+        request.replacePdf = parser.isSet(replace);
+        if (request.pdf.isEmpty())
+            return usageError(QObject::tr("--pdf OUT.pdf is missing."));
     }
     return {request, {}, Success};
 }

@@ -10,7 +10,7 @@
 class CliArguments
 {
 public:
-    enum class Command { Test, SetTime, Calibration, Download, Monitor, Export };
+    enum class Command { Test, SetTime, Calibration, Download, Monitor, Export, Report };
 
     // What to do with a list file that already exists.
     enum class Existing { Refuse, Append, StartAfresh };
@@ -24,6 +24,8 @@ public:
         QString workbookTemplate;
         Existing existing = Existing::Refuse;
         bool replaceWorkbook = false;
+        QString pdf; // the survey report
+        bool replacePdf = false;
         int minutes = 0;
         int seconds = 0;
     };

@@ -9,9 +9,11 @@
 #include "MeterSession.h"
 #include "MonitorCommand.h"
 #include "ProfileFile.h"
+#include "ReportCommand.h"
 #include "SurveyLegend.h"
 
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QTimer>
 
 #include <csignal>
@@ -20,7 +22,14 @@
 
 int main(int argc, char *argv[])
 {
-    QCoreApplication app(argc, argv);
+    // The report draws its text and graph with QtGui, which needs a platform:
+    // the offscreen one, so no display is needed or touched.
+    const bool draws = argc > 1 && qstrcmp(argv[1], "report") == 0;
+    if (draws)
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    const std::unique_ptr<QCoreApplication> app =
+        draws ? std::make_unique<QGuiApplication>(argc, argv)
+              : std::make_unique<QCoreApplication>(argc, argv);
     // A reader of the output that goes away (a pipe into head) must not end
     // online collection before the meter is told to stop; the list keeps the readings.
     std::signal(SIGPIPE, SIG_IGN);
@@ -71,18 +80,22 @@ int main(int argc, char *argv[])
     case Command::Export:
         command = std::make_unique<ExportCommand>(request, output);
         break;
+    case Command::Report:
+        command = std::make_unique<ReportCommand>(request, output, settings, clock);
+        break;
     }
     if (request.command != Command::Monitor) {
         // Interrupted elsewhere, the port is closed and the list is kept as far as written.
-        QObject::connect(&interrupts, &InterruptWatcher::interrupted, &app, [&output, &session] {
-            session.close();
-            output.message(QObject::tr("Interrupted."));
-            QCoreApplication::exit(CliArguments::Failure);
-        });
+        QObject::connect(&interrupts, &InterruptWatcher::interrupted, app.get(),
+                         [&output, &session] {
+                             session.close();
+                             output.message(QObject::tr("Interrupted."));
+                             QCoreApplication::exit(CliArguments::Failure);
+                         });
     }
     QObject::connect(
-        command.get(), &CliCommand::finished, &app, [](int code) { QCoreApplication::exit(code); },
-        Qt::QueuedConnection);
+        command.get(), &CliCommand::finished, app.get(),
+        [](int code) { QCoreApplication::exit(code); }, Qt::QueuedConnection);
     QTimer::singleShot(0, command.get(), &CliCommand::start);
     return QCoreApplication::exec();
 }

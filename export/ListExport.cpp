@@ -26,12 +26,28 @@ QString commitWhole(QSaveFile &out, qint64 written, const QString &target)
     return {};
 }
 
+bool leavesFolder(const QString &name)
+{
+    return name.contains(QChar(u'/')) || name.contains(QChar(u'\0')) ||
+           name == QStringLiteral(".") || name == QStringLiteral("..");
+}
+
 } // namespace
+
+QString ListExport::commonNameProblem(const QString &name)
+{
+    if (leavesFolder(name))
+        return QObject::tr("The common file name \"%1\" (the setting CommonFileName) cannot be "
+                           "used: it may not contain a slash or a NUL character, nor be \".\" "
+                           "or \"..\", because the files are saved in the program folder. "
+                           "Correct the setting in the settings file.")
+            .arg(QString(name).replace(QChar(u'\0'), QChar(u' ')));
+    return {};
+}
 
 QString ListExport::nameProblem(const QString &name)
 {
-    if (name.contains(QChar(u'/')) || name.contains(QChar(u'\0')) || name == QStringLiteral(".") ||
-        name == QStringLiteral(".."))
+    if (leavesFolder(name))
         return QObject::tr("The file name \"%1\" cannot be used: a name may not contain a slash "
                            "or a NUL character, nor be \".\" or \"..\", because the files are "
                            "saved in the program folder.")
@@ -103,6 +119,8 @@ ListExport::Result ListExport::WriteListFiles(WorkingListFile &list, const QStri
                                               const QStringList &legendLines)
 {
     if (QString problem = nameProblem(userName); !problem.isEmpty())
+        return {false, problem};
+    if (QString problem = commonNameProblem(commonName); !problem.isEmpty())
         return {false, problem};
     if (QString problem = targetProblem(list, folder, userName, commonName); !problem.isEmpty())
         return {false, problem};

@@ -25,6 +25,8 @@ public:
     // Empty when the typed name stays inside the program folder, else why not.
     // The name is used as typed otherwise; an empty name gives ".lst".
     static QString nameProblem(const QString &name);
+    // The same for the common file's name, which comes from the settings.
+    static QString commonNameProblem(const QString &name);
 
     // Empty unless a copy would land on the working list itself.
     static QString targetProblem(const WorkingListFile &list, const QString &folder,

@@ -1,9 +1,13 @@
 #include "ListSaver.h"
 
+#include "Clock.h"
 #include "DesktopOpener.h"
 #include "ListExport.h"
 #include "ProfileFile.h"
+#include "ReportContext.h"
+#include "SavedList.h"
 #include "SurveyLegend.h"
+#include "SurveyReport.h"
 #include "UserPrompt.h"
 #include "WorkingListFile.h"
 #include "Xl.h"
@@ -12,6 +16,17 @@
 #include <QObject>
 
 #include <limits>
+
+namespace {
+
+const QString ReportKey = QStringLiteral("SaveReport");
+
+QString reportPath(const QString &folder, const QString &name)
+{
+    return folder + QChar(u'/') + name + SurveyReport::Extension;
+}
+
+} // namespace
 
 ListSaver::ListSaver(const Services &services) : m_services(services) {}
 
@@ -40,6 +55,9 @@ void ListSaver::load()
         if (openExcelTicked)
             openExcelChanged(true);
     }
+    qint16 report = 0;
+    settings.readInt16(ReportKey, QStringLiteral("0"), 29, report);
+    reportTicked = report != 0;
     settings.readText(QStringLiteral("CommonFileName"), QStringLiteral("Data4Excel"), 29,
                       CommonFileName);
 }
@@ -49,14 +67,21 @@ void ListSaver::openExcelChanged(bool ticked)
     m_services.settings.writeNumber(QStringLiteral("OpenExel"), ticked ? 1 : 0);
 }
 
+void ListSaver::reportChanged(bool ticked)
+{
+    m_services.settings.writeNumber(ReportKey, ticked ? 1 : 0);
+}
+
 void ListSaver::tell(const QString &text)
 {
     m_services.prompt.show({text, {}, UserPrompt::Icon::Exclamation, UserPrompt::Buttons::Ok});
 }
 
-bool ListSaver::writeTextFiles(const QString &name, bool withWorkbook)
+bool ListSaver::writeTextFiles(const QString &name, bool withWorkbook, bool withReport)
 {
     QString problem = ListExport::nameProblem(name);
+    if (problem.isEmpty())
+        problem = ListExport::commonNameProblem(CommonFileName);
     if (problem.isEmpty())
         problem = ListExport::targetProblem(m_services.list, m_services.programFolder, name,
                                             CommonFileName);
@@ -71,6 +96,9 @@ bool ListSaver::writeTextFiles(const QString &name, bool withWorkbook)
     const QString workbook = m_services.programFolder + QChar(u'/') + name + Xl::WorkbookExtension;
     if (existing.isEmpty() && withWorkbook && QFileInfo::exists(workbook))
         existing = workbook;
+    const QString report = reportPath(m_services.programFolder, name);
+    if (existing.isEmpty() && withReport && QFileInfo::exists(report))
+        existing = report;
     if (!existing.isEmpty()) {
         const auto answer = m_services.prompt.show(
             {QObject::tr("The file %1 already exists.\nDo you want to replace it?").arg(existing),
@@ -96,14 +124,38 @@ bool ListSaver::writeTextFiles(const QString &name, bool withWorkbook)
     return true;
 }
 
-ListSaver::Next ListSaver::save(const QString &name, bool saveInExcel, bool openExcel)
+void ListSaver::writeReport(const QString &name)
 {
-    if (!writeTextFiles(name, saveInExcel))
+    m_services.busy(true);
+    // The report is made from the list as saved, read back like any saved list.
+    const SavedList list = SavedList::read(ListExport::listPath(m_services.programFolder, name));
+    const SystemClock systemClock;
+    const Clock &clock = m_services.clock ? *m_services.clock : systemClock;
+    const QString problem =
+        SurveyReport::write(list, reportPath(m_services.programFolder, name),
+                            ReportContext::fromSettings(m_services.settings, clock));
+    m_services.busy(false);
+    if (!problem.isEmpty())
+        tell(QObject::tr("The survey report was not saved; the text files are.\n%1").arg(problem));
+}
+
+ListSaver::Next ListSaver::save(const QString &name, bool saveInExcel, bool openExcel,
+                                bool saveReport)
+{
+    // A list without readings is not saved; a missing list is told by the text export.
+    const QString list = m_services.list.path();
+    if (WorkingListFile::FileExist(list) && !Xl::holdsRecords(list)) {
+        tell(Xl::NoRecords);
         return Next::StayOpen;
+    }
+    if (!writeTextFiles(name, saveInExcel, saveReport))
+        return Next::StayOpen;
+    if (saveReport)
+        writeReport(name);
     if (!saveInExcel)
         return Next::Close;
     m_services.busy(true);
-    Xl xl(m_services.programFolder, m_services.prompt, m_services.opener);
+    Xl xl(m_services.programFolder, m_services.prompt, m_services.opener, m_services.clock);
     const bool saved = xl.SaveXl(name, !openExcel);
     m_services.busy(false);
     if (!saved)

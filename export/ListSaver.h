@@ -5,6 +5,7 @@
 
 #include <functional>
 
+class Clock;
 class DesktopOpener;
 class ProfileFile;
 class SurveyLegend;
@@ -26,6 +27,7 @@ public:
         WorkingListFile &list;
         const SurveyLegend &legend;
         QString programFolder;
+        const Clock *clock = nullptr; // today for the workbook; the computer's when none
         std::function<void(bool)> busy = [](bool) {
         }; // the busy cursor on or off
     };
@@ -45,8 +47,11 @@ public:
 
     // "Open Excel after save" changed: the choice is kept in the settings.
     void openExcelChanged(bool ticked);
+    // "Save report (PDF)" changed: kept in the settings too.
+    void reportChanged(bool ticked);
 
-    Next save(const QString &name, bool saveInExcel, bool openExcel);
+    // With `saveReport`, the survey report <name>.pdf is written beside the text files.
+    Next save(const QString &name, bool saveInExcel, bool openExcel, bool saveReport = false);
     Next runMacro(const QString &name, bool openExcel);
 
     // The counter after `number`; past 32767 it starts again at 1.
@@ -62,11 +67,13 @@ public:
 
     QString edFileName = QStringLiteral("data");
     bool openExcelTicked = false;
+    bool reportTicked = false;
 
 private:
-    // Asks before a user file (or, with the workbook, the workbook) of that
-    // name is replaced; a dismissed question writes nothing.
-    bool writeTextFiles(const QString &name, bool withWorkbook);
+    // Asks before a user file (or, with the workbook or report, that file) of
+    // that name is replaced; a dismissed question writes nothing.
+    bool writeTextFiles(const QString &name, bool withWorkbook, bool withReport = false);
+    void writeReport(const QString &name);
     void tell(const QString &text);
 
     Services m_services;

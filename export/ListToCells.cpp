@@ -4,9 +4,26 @@
 #include "RecordLine.h"
 #include "SerialDate.h"
 
-#include <QLocale>
-
 #include <cmath>
+#include <cstdlib>
+
+namespace {
+
+// The date with the last two digits of `date`'s year that lies nearest `today`.
+QDate nearestWithSameYearDigits(const QDate &date, const QDate &today)
+{
+    const int century = today.year() - today.year() % 100;
+    QDate nearest;
+    for (const int start : {century - 100, century, century + 100}) {
+        const QDate candidate(start + date.year() % 100, date.month(), date.day());
+        if (candidate.isValid() && (!nearest.isValid() || std::abs(candidate.daysTo(today)) <
+                                                              std::abs(nearest.daysTo(today))))
+            nearest = candidate;
+    }
+    return nearest;
+}
+
+} // namespace
 
 std::optional<QString> ListToCells::legendValue(int lineNumber, const QString &line)
 {
@@ -29,11 +46,16 @@ std::optional<QString> ListToCells::legendValue(int lineNumber, const QString &l
     return value.toString();
 }
 
-std::optional<double> ListToCells::legendDate(const QString &text)
+std::optional<double> ListToCells::legendDate(const QString &text, const QDate &today,
+                                              const QLocale &locale)
 {
     if (const auto written = DateTimeText::parse(text))
         return std::floor(SerialDate::fromDateTime(*written));
-    const QDate local = QLocale::system().toDate(text.trimmed(), QLocale::ShortFormat);
+    const QString format = locale.dateFormat(QLocale::ShortFormat);
+    QDate local = locale.toDate(text.trimmed(), format);
+    if (local.isValid() && !format.contains(QStringLiteral("yyyy")) &&
+        format.contains(QStringLiteral("yy")))
+        local = nearestWithSameYearDigits(local, today);
     if (!DateTimeText::inRange(local))
         return std::nullopt;
     return SerialDate::fromDateTime(DateTimeText::wallClock(local, QTime(0, 0)));

@@ -2,6 +2,8 @@
 
 #include "CellValue.h"
 
+#include <QDate>
+#include <QLocale>
 #include <QString>
 #include <QStringView>
 
@@ -20,9 +22,10 @@ public:
     // nothing when the line lacks its key.
     static std::optional<QString> legendValue(int lineNumber, const QString &line);
 
-    // The legend date as the program writes it or in the system's short
-    // date form, as a day count.
-    static std::optional<double> legendDate(const QString &text);
+    // The legend date as the program writes it or in the short date form of
+    // `locale`, as a day count. A two-digit year is the year nearest `today`.
+    static std::optional<double> legendDate(const QString &text, const QDate &today,
+                                            const QLocale &locale = QLocale::system());
 
     // Instrument number, date-time, value, mark, units, status, detector,
     // as RecordLine::read takes them; nothing when the line is no record line.

@@ -186,6 +186,8 @@ void SheetFiller::readTemplateRow(QXmlStreamReader &xml, int row, QByteArray &ro
     std::optional<XmlPartWriter> cellWriter;
     while (depth > 0 && !xml.atEnd()) {
         const auto t = xml.readNext();
+        if (m_formulaResults.skipStored(xml))
+            continue;
         if (t == QXmlStreamReader::StartElement) {
             ++depth;
             if (depth == 2) {

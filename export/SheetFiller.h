@@ -1,6 +1,7 @@
 #pragma once
 
 #include "CellValue.h"
+#include "FormulaResults.h"
 #include "ListToCells.h"
 
 #include <QByteArray>
@@ -19,7 +20,8 @@ class XmlPartWriter;
 // Writes one worksheet of the template with cells filled in: a few single
 // cells and a table of record rows that are pulled one at a time, so a list
 // of any length is never held whole. Everything else of the sheet comes out
-// as it was; a filled cell keeps the format of the cell it replaces.
+// as it was, but for the stored results of formulas; a filled cell keeps the
+// format of the cell it replaces.
 class SheetFiller
 {
 public:
@@ -62,6 +64,7 @@ private:
     bool pullTableRow();
 
     DateStyles &m_styles;
+    FormulaResults m_formulaResults; // the template's cells come without them
     XmlPartWriter *m_writer = nullptr;
     const Cells *m_cells = nullptr;
     Cells::const_iterator m_nextCell;

@@ -14,6 +14,7 @@
 #include <QFontDatabase>
 #include <QFontMetricsF>
 #include <QGlyphRun>
+#include <QGuiApplication>
 #include <QLocale>
 #include <QObject>
 #include <QPainter>
@@ -462,7 +463,8 @@ void ReportPages::paint(QPainter &painter)
 
 QByteArray SurveyReport::document(const SavedList &list, const ReportContext &context)
 {
-    if (list.records.empty())
+    // Fonts come from the platform that a QGuiApplication sets up.
+    if (list.records.empty() || !qobject_cast<QGuiApplication *>(QCoreApplication::instance()))
         return {};
     QBuffer buffer;
     buffer.open(QIODevice::WriteOnly);
@@ -484,6 +486,9 @@ QString SurveyReport::write(const SavedList &list, const QString &pdfPath,
 {
     if (!list.error.isEmpty())
         return list.error;
+    if (list.records.empty() && list.firstDamagedLine > 0)
+        return tr("The list holds no records: its line %1 cannot be read.")
+            .arg(list.firstDamagedLine);
     if (list.records.empty())
         return tr("The list holds no records.");
     const QByteArray bytes = document(list, context);

@@ -22,6 +22,7 @@ public:
     static QString write(const SavedList &list, const QString &pdfPath,
                          const ReportContext &context);
 
-    // The report as PDF bytes; empty for a list without records.
+    // The report as PDF bytes; empty for a list without records, and in a
+    // program without a QGuiApplication, which cannot draw text.
     static QByteArray document(const SavedList &list, const ReportContext &context);
 };

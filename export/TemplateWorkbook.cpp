@@ -25,6 +25,7 @@ const char Workbook[] =
 <workbook xmlns="http://schemas.openxmlformats.org/spreadsheetml/2006/main" xmlns:r="http://schemas.openxmlformats.org/officeDocument/2006/relationships">)"
     R"(<sheets><sheet name="Survey" sheetId="1" r:id="rId1"/></sheets>)"
     R"(<definedNames>)"
+    R"(<definedName name="_xlnm.Print_Titles" localSheetId="0">Survey!$9:$9</definedName>)"
     R"(<definedName name="DateCell">Survey!$B$4</definedName>)"
     R"(<definedName name="DeptCell">Survey!$B$3</definedName>)"
     R"(<definedName name="DetCell">Survey!$B$5</definedName>)"
@@ -64,7 +65,9 @@ const char Styles[] =
 const char Sheet[] =
     R"(<?xml version="1.0" encoding="UTF-8" standalone="yes"?>
 <worksheet xmlns="http://schemas.openxmlformats.org/spreadsheetml/2006/main">)"
-    R"(<sheetViews><sheetView workbookViewId="0"><pane ySplit="9" topLeftCell="A10" activePane="bottomLeft" state="frozen"/></sheetView></sheetViews>)"
+    R"(<sheetPr><pageSetUpPr fitToPage="1"/></sheetPr>)"
+    R"(<sheetViews><sheetView workbookViewId="0"><pane ySplit="9" topLeftCell="A10" activePane="bottomLeft" state="frozen"/>)"
+    R"(<selection pane="bottomLeft" activeCell="A10" sqref="A10"/></sheetView></sheetViews>)"
     R"(<cols><col min="1" max="1" width="18" customWidth="1"/>)"
     R"(<col min="2" max="2" width="21" style="3" customWidth="1"/>)"
     R"(<col min="3" max="3" width="10" customWidth="1"/>)"
@@ -87,7 +90,12 @@ const char Sheet[] =
     R"(<c r="E9" s="1" t="inlineStr"><is><t>Units</t></is></c>)"
     R"(<c r="F9" s="1" t="inlineStr"><is><t>Status</t></is></c>)"
     R"(<c r="G9" s="1" t="inlineStr"><is><t>Detector</t></is></c></row>)"
-    R"(</sheetData></worksheet>)";
+    R"(</sheetData>)"
+    // Printed landscape, the seven columns on one page width and as many pages
+    // down as the records need, the heading row (Print_Titles) on each page.
+    R"(<pageMargins left="0.5" right="0.5" top="0.75" bottom="0.75" header="0.3" footer="0.3"/>)"
+    R"(<pageSetup orientation="landscape" fitToWidth="1" fitToHeight="0"/>)"
+    R"(</worksheet>)";
 
 } // namespace
 

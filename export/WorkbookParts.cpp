@@ -141,6 +141,9 @@ std::optional<WorkbookParts> WorkbookParts::parse(const std::vector<XlsxPackage:
             const QString reference = xml.readElementText();
             if (!local || !wb.m_names.contains(name))
                 wb.m_names[name] = reference;
+        } else if (xml.name() == u"workbookPr") {
+            const auto system = a.value(QStringLiteral("date1904"));
+            wb.date1904 = system == u"1" || system == u"true";
         }
     }
     if (xml.hasError()) {
@@ -194,6 +197,14 @@ std::optional<WorkbookParts::CellPlace> WorkbookParts::place(const QString &name
     }
     place.sheetPart = part->second;
     return place;
+}
+
+bool WorkbookParts::isSheetPart(const QString &part) const
+{
+    for (const auto &[name, sheetPart] : m_sheetParts)
+        if (sheetPart == part)
+            return true;
+    return false;
 }
 
 bool WorkbookParts::isDateFormat(int numFmtId, const QString &code)

@@ -35,6 +35,9 @@ public:
     static bool parseCellReference(QStringView text, int &row, int &column);
     static QByteArray cellReference(int row, int column);
 
+    // True for the part of a sheet the workbook lists.
+    bool isSheetPart(const QString &part) const;
+
     bool isDateStyle(int xf) const;
     static bool isDateFormat(int numFmtId, const QString &code);
 
@@ -42,6 +45,7 @@ public:
     QString workbookRelsPart;
     QString stylesPart;
     QString calcChainPart;
+    bool date1904 = false;      // day 0 is 1 January 1904 rather than 30 December 1899
     std::vector<int> xfNumFmts; // the number format of each cell format
     std::map<int, QString> numFmtCodes;
 

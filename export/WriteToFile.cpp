@@ -45,6 +45,9 @@ WriteToFile::WriteToFile(const ListSaver::Services &services, QWidget *parent)
                          QStringLiteral("chkCloseExel"));
     chkCloseExel->setToolTip(
         QStringLiteral("Show Excel after writing the data  for further use or close it ."));
+    chkReport = named(new QCheckBox(QStringLiteral("Save report (PDF)"), this),
+                      QStringLiteral("chkReport"));
+    chkReport->setToolTip(QStringLiteral("Write the survey report beside the text files."));
     btWrite = named(new QPushButton(QStringLiteral("&Save"), this), QStringLiteral("btWrite"));
     btWrite->setToolTip(QStringLiteral("write data in ascii and excel file"));
     btWrite->setDefault(true);
@@ -57,6 +60,7 @@ WriteToFile::WriteToFile(const ListSaver::Services &services, QWidget *parent)
     grid->addWidget(Label1, 0, 0);
     grid->addWidget(edFileName, 0, 1);
     grid->addWidget(btSaveExcel, 1, 1);
+    grid->addWidget(chkReport, 1, 2);
     grid->addWidget(chkCloseExel, 2, 1);
     auto *buttons = new QHBoxLayout;
     buttons->addStretch();
@@ -70,6 +74,7 @@ WriteToFile::WriteToFile(const ListSaver::Services &services, QWidget *parent)
     m_saver.load();
     edFileName->setText(m_saver.edFileName);
     chkCloseExel->setChecked(m_saver.openExcelTicked);
+    chkReport->setChecked(m_saver.reportTicked);
     connectControls();
 }
 
@@ -78,9 +83,11 @@ void WriteToFile::connectControls()
     connect(btSaveExcel, &QCheckBox::clicked, chkCloseExel, &QWidget::setVisible);
     connect(chkCloseExel, &QCheckBox::clicked, this,
             [this](bool ticked) { m_saver.openExcelChanged(ticked); });
+    connect(chkReport, &QCheckBox::clicked, this,
+            [this](bool ticked) { m_saver.reportChanged(ticked); });
     connect(btWrite, &QPushButton::clicked, this, [this] {
-        finish(
-            m_saver.save(edFileName->text(), btSaveExcel->isChecked(), chkCloseExel->isChecked()));
+        finish(m_saver.save(edFileName->text(), btSaveExcel->isChecked(), chkCloseExel->isChecked(),
+                            chkReport->isChecked()));
     });
     connect(btMacro, &QPushButton::clicked, this,
             [this] { finish(m_saver.runMacro(edFileName->text(), chkCloseExel->isChecked())); });

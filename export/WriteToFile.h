@@ -33,6 +33,7 @@ private:
     QLineEdit *edFileName = nullptr;
     QCheckBox *btSaveExcel = nullptr;
     QCheckBox *chkCloseExel = nullptr;
+    QCheckBox *chkReport = nullptr;
     QPushButton *btWrite = nullptr;
     QPushButton *btMacro = nullptr;
     QPushButton *btCancel = nullptr;

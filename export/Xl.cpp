@@ -1,7 +1,9 @@
 #include "Xl.h"
 
+#include "Clock.h"
 #include "DateStyles.h"
 #include "DesktopOpener.h"
+#include "FormulaResults.h"
 #include "ListLineReader.h"
 #include "TemplateWorkbook.h"
 #include "UserPrompt.h"
@@ -41,6 +43,17 @@ QByteArray rewritten(const QByteArray &bytes,
     return xml.hasError() ? bytes : result;
 }
 
+// A date or date-time as the workbook counts days: from 1 January 1904 in
+// the 1904 date system.
+void toDateSystem(CellValue &value, bool date1904)
+{
+    constexpr double Days1900To1904 = 1462;
+    const bool date =
+        value.kind == CellValue::Kind::Date || value.kind == CellValue::Kind::DateTime;
+    if (date1904 && date)
+        value.number -= Days1900To1904;
+}
+
 bool endsIn(QStringView text, QStringView tail)
 {
     return text.endsWith(tail);
@@ -48,8 +61,8 @@ bool endsIn(QStringView text, QStringView tail)
 
 } // namespace
 
-Xl::Xl(QString programFolder, UserPrompt &prompt, DesktopOpener &opener)
-    : m_folder(std::move(programFolder)), m_prompt(prompt), m_opener(opener)
+Xl::Xl(QString programFolder, UserPrompt &prompt, DesktopOpener &opener, const Clock *clock)
+    : m_folder(std::move(programFolder)), m_prompt(prompt), m_opener(opener), m_clock(clock)
 {}
 
 Xl::~Xl() = default;
@@ -130,11 +143,11 @@ bool Xl::ListToXl(const QString &basePath)
         if (errors > 0)
             continue;
         if (m_lineNumber < WorkingListFile::HeaderLineCount) {
-            // A list without its legend gives neither legend cells nor records.
-            m_records.reset();
-            return true;
+            m_problem = NoRecords;
+            return false;
         }
-        const auto date = ListToCells::legendDate(legend[1]);
+        const QDate today = m_clock ? m_clock->now().date() : SystemClock().now().date();
+        const auto date = ListToCells::legendDate(legend[1], today);
         if (!date) {
             m_problem = QObject::tr("The legend date \"%1\" in %2 is not a date.")
                             .arg(legend[1], m_list.fileName());
@@ -145,7 +158,9 @@ bool Xl::ListToXl(const QString &basePath)
                                     CellValue::ofText(legend[4])};
         for (qsizetype i = 0; i < HeaderNames.size(); ++i) {
             const WorkbookParts::CellPlace &place = m_places[HeaderNames[i]];
-            m_cells[place.sheetPart][{place.row, place.column}] = values[i];
+            CellValue &cell = m_cells[place.sheetPart][{place.row, place.column}];
+            cell = values[i];
+            toDateSystem(cell, m_parts->date1904);
         }
         return true;
     }
@@ -166,6 +181,8 @@ bool Xl::nextRecord(ListToCells::Row &row)
         return false;
     }
     row = std::move(*values);
+    for (CellValue &value : row)
+        toDateSystem(value, m_parts->date1904);
     return true;
 }
 
@@ -207,8 +224,13 @@ bool Xl::saveWorkbook(const QString &path)
         file->close();
         sheets[part.name] = std::move(file);
     }
-    if (m_records)
+    if (m_records) {
         m_leftOut = m_records->countRemainingLines();
+        if (table.rowsWritten == 0 && m_leftOut == 0) {
+            m_problem = NoRecords;
+            return false;
+        }
+    }
     if (!sheets.contains(first.sheetPart) && !m_cells.empty() && m_records) {
         m_problem = QObject::tr("The template's sheet for FirstLine is missing.");
         return false;
@@ -223,6 +245,11 @@ bool Xl::saveWorkbook(const QString &path)
         if (const auto sheet = sheets.find(part.name); sheet != sheets.end()) {
             copy.bytes.clear();
             copy.file = sheet->second->fileName();
+        } else if (m_parts->isSheetPart(part.name)) {
+            FormulaResults results;
+            copy.bytes = rewritten(part.bytes, [&results](QXmlStreamReader &xml, XmlPartWriter &) {
+                return results.skipStored(xml);
+            });
         } else if (part.name == m_parts->stylesPart && styles.changed()) {
             copy.bytes = styles.rewrite(part.bytes);
         } else if (part.name == m_parts->workbookPart) {
@@ -298,6 +325,19 @@ bool Xl::SaveXl(const QString &FileName, bool mClose)
             return false;
         }
     }
+    return true;
+}
+
+bool Xl::holdsRecords(const QString &listPath)
+{
+    QFile list(listPath);
+    if (!list.open(QIODevice::ReadOnly))
+        return false;
+    ListLineReader lines(list);
+    QByteArray line;
+    for (int read = 0; read <= WorkingListFile::HeaderLineCount; ++read)
+        if (!lines.nextLine(line))
+            return false;
     return true;
 }
 

@@ -13,6 +13,7 @@
 #include <optional>
 #include <vector>
 
+class Clock;
 class DesktopOpener;
 class ListLineReader;
 class UserPrompt;
@@ -26,13 +27,18 @@ class Xl
 public:
     static inline const QString TemplateName = QStringLiteral("MyTemp.xlsx");
     static inline const QString WorkbookExtension = QStringLiteral(".xlsx");
+    static inline const QString NoRecords = QStringLiteral("The list holds no records.");
 
-    Xl(QString programFolder, UserPrompt &prompt, DesktopOpener &opener);
+    // `clock` gives today for legend dates with a two-digit year; the
+    // computer's clock when none is given.
+    Xl(QString programFolder, UserPrompt &prompt, DesktopOpener &opener,
+       const Clock *clock = nullptr);
     ~Xl();
 
     // Fills the workbook from the list file FileName.lst and saves it as
     // FileName.xlsx; opens it afterwards unless mClose. False on any failure,
-    // with the cause in problem().
+    // with the cause in problem(); a list without records (NoRecords) gives
+    // no workbook.
     bool SaveXl(const QString &FileName, bool mClose);
 
     // Opens the user's macro workbook ("template.xls", or the same name with
@@ -40,6 +46,9 @@ public:
     // which decides about its macros. False when there is none or it could
     // not be opened.
     bool OpenTemplate(bool mClose);
+
+    // True when the list file holds a line after its legend.
+    static bool holdsRecords(const QString &listPath);
 
     const QString &problem() const { return m_problem; }
     // Records that did not fit on the worksheet.
@@ -58,6 +67,7 @@ private:
     QString m_folder;
     UserPrompt &m_prompt;
     DesktopOpener &m_opener;
+    const Clock *m_clock;
     QString m_problem;
     qint64 m_leftOut = 0;
 

@@ -490,7 +490,7 @@ int frmMain::runSaveDialog()
 {
     WriteToFile dialog({m_controller.settings(), m_controller.prompt(), *m_opener,
                         m_controller.listFile(), m_controller.legend(),
-                        m_controller.programFolder()},
+                        m_controller.programFolder(), &m_controller.clock()},
                        this);
     dialog.exec();
     return dialog.ReturnCode();

@@ -1,4 +1,5 @@
 #include "ProgramHarness.h"
+#include "RecordLine.h"
 #include "WorkbookCells.h"
 #include "Xl.h"
 
@@ -117,6 +118,19 @@ private slots:
         again = runCli(h, {QStringLiteral("export"), list, QStringLiteral("--xlsx"), book,
                            QStringLiteral("--replace")});
         QVERIFY2(again.code == 0, qPrintable(again.err));
+
+        // A list of the legend alone gives no workbook.
+        QFile legendOnly(h.path(QStringLiteral("empty.lst")));
+        QVERIFY(legendOnly.open(QIODevice::WriteOnly));
+        legendOnly.write(
+            (lines.mid(0, 6).join(QStringLiteral("\r\n")) + QStringLiteral("\r\n")).toLatin1());
+        legendOnly.close();
+        const QString noBook = h.path(QStringLiteral("empty.xlsx"));
+        again = runCli(
+            h, {QStringLiteral("export"), legendOnly.fileName(), QStringLiteral("--xlsx"), noBook});
+        QCOMPARE(again.code, 1);
+        QCOMPARE(again.err, QStringLiteral("tesk-cli: ") + Xl::NoRecords + u'\n');
+        QVERIFY(!QFile::exists(noBook));
     }
 
     void testSetTimeAndCalibrationTestTheLineFirst()
@@ -205,6 +219,59 @@ private slots:
         QCOMPARE(h.commands.last(), CommandFrame::onlineStop());
     }
 
+    void reportWritesThePdfWithTheSettingsAndRefusesToOverwrite()
+    {
+        ProgramHarness h;
+        h.settings->WriteProfileKey(QStringLiteral("Threshold1"), QStringLiteral("0.15"));
+        h.settings->WriteProfileKey(QStringLiteral("CalDueSIM1"), QStringLiteral("2000-01-31"));
+        const QString list = h.path(QStringLiteral("survey.lst"));
+        const QString pdf = h.path(QStringLiteral("survey.pdf"));
+        QFile file(list);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(WorkingListFile::quoted(QStringLiteral("Department: Health Physics")));
+        for (int i = 0; i < 6; ++i) {
+            MeasurementRecord r{QStringLiteral("SIM-0000001"),
+                                QStringLiteral("2026-12-05 09:3%1:00").arg(i),
+                                QStringLiteral("0.%125").arg(i),
+                                QStringLiteral("uSv/h"),
+                                QStringLiteral("ok"),
+                                QStringLiteral("HT50"),
+                                QStringLiteral(" "),
+                                0};
+            file.write(WorkingListFile::quoted(RecordLine::format(r)));
+        }
+        file.close();
+        const QStringList report{QStringLiteral("report"), list, QStringLiteral("--pdf"), pdf};
+
+        Run run = runCli(h, report);
+        QVERIFY2(run.code == 0, qPrintable(run.err));
+        QVERIFY(run.out.startsWith(QStringLiteral("Saved the report")));
+        QProcess text;
+        text.start(QStringLiteral("pdftotext"),
+                   {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
+        QVERIFY(text.waitForFinished(Patience));
+        const QString shown = QString::fromUtf8(text.readAllStandardOutput()).simplified();
+        QVERIFY2(shown.contains(QStringLiteral("Warning 0.15 4")), qPrintable(shown));
+        QVERIFY2(shown.contains(QStringLiteral("SIM-0000001 calibration overdue by")),
+                 qPrintable(shown));
+
+        run = runCli(h, report);
+        QCOMPARE(run.code, 1);
+        QVERIFY2(run.err.contains(QStringLiteral("--replace")), qPrintable(run.err));
+        const QByteArray listBytes = [&] {
+            QFile f(list);
+            return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+        }();
+        run = runCli(h, {QStringLiteral("report"), list, QStringLiteral("--pdf"),
+                         h.path(QStringLiteral("./survey.lst")), QStringLiteral("--replace")});
+        QCOMPARE(run.code, 1);
+        run = runCli(h, report + QStringList{QStringLiteral("--replace")});
+        QVERIFY2(run.code == 0, qPrintable(run.err));
+        QFile kept(list);
+        QVERIFY(kept.open(QIODevice::ReadOnly));
+        QCOMPARE(kept.readAll(), listBytes);
+    }
+
     void usageErrorsExitWithTwoAndHelpWithZero()
     {
         ProgramHarness h;
@@ -216,6 +283,7 @@ private slots:
              QStringLiteral("--list"), QStringLiteral("a.lst"), QStringLiteral("--interval"),
              QStringLiteral("00:00")},
             {QStringLiteral("export"), QStringLiteral("a.lst")},
+            {QStringLiteral("report"), QStringLiteral("a.lst")},
             {QStringLiteral("test"), QStringLiteral("--port"), QStringLiteral("x"),
              QStringLiteral("--bogus")}};
         for (const QStringList &arguments : wrong) {

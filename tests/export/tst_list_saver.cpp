@@ -1,6 +1,7 @@
 #include "FileSizeLimit.h"
 #include "ListSaver.h"
 #include "ProfileFile.h"
+#include "RecordLine.h"
 #include "ScriptedOpener.h"
 #include "ScriptedPrompt.h"
 #include "SurveyLegend.h"
@@ -93,6 +94,23 @@ private slots:
         QCOMPARE(untouched.FileNumber, qint16(32767));
     }
 
+    void theReportTickIsKeptAndWritesTheReportBesideTheTextFiles()
+    {
+        QVERIFY(m_list->OpenNewTempFile(m_legend->headerLines()));
+        for (int i = 0; i < 6; ++i)
+            QVERIFY(m_list->appendRecord(RecordLine::format(
+                {QStringLiteral("SIM-0000001"), QStringLiteral("2026-12-04 08:1%1:00").arg(i),
+                 QStringLiteral("0.10"), QStringLiteral("uSv/h"), QStringLiteral("ok"),
+                 QStringLiteral("GM"), QStringLiteral(" "), 0})));
+        ListSaver saver = loaded();
+        QVERIFY(!saver.reportTicked);
+        saver.reportChanged(true);
+        QVERIFY(loaded().reportTicked);
+        QCOMPARE(saver.save(QStringLiteral("hall"), false, false, true), ListSaver::Next::Close);
+        QVERIFY2(m_prompt.shown.isEmpty(), qPrintable(m_prompt.shown.value(0).text));
+        QVERIFY(readFile(file(QStringLiteral("hall.pdf"))).startsWith("%PDF"));
+    }
+
     void aNameThatLeavesTheFolderIsRefusedAndNothingIsWritten()
     {
         startList(2);
@@ -103,6 +121,17 @@ private slots:
             QCOMPARE(saver.ReturnCode, 0);
         }
         QCOMPARE(m_prompt.count(QStringLiteral("The file name")), 4);
+        // The common file's name from the settings is held to the same rule.
+        for (const QString &name : {QStringLiteral("../x"), QStringLiteral("/tmp/x"),
+                                    QStringLiteral("a/b"), QStringLiteral("..")}) {
+            m_settings->WriteProfileKey(QStringLiteral("CommonFileName"), name);
+            QCOMPARE(loaded().save(QStringLiteral("fine"), false, false),
+                     ListSaver::Next::StayOpen);
+            QVERIFY(m_prompt.shown.last().text.contains(QStringLiteral("CommonFileName")));
+        }
+        QVERIFY(!QFile::exists(file(QStringLiteral("fine.lst"))));
+        QVERIFY(!QFile::exists(file(QStringLiteral("x.lst"))));
+        m_settings->WriteProfileKey(QStringLiteral("CommonFileName"), QStringLiteral("Data4Excel"));
         // The working list's own name would lose the list when it restarts.
         QCOMPARE(loaded().save(QStringLiteral("TeskTemp"), false, false),
                  ListSaver::Next::StayOpen);
@@ -112,6 +141,18 @@ private slots:
         // Spaces are kept and an empty name gives ".lst".
         QCOMPARE(loaded().save(QString(), false, false), ListSaver::Next::Close);
         QVERIFY(QFile::exists(file(QStringLiteral(".lst"))));
+    }
+
+    void aListWithoutReadingsIsNotSaved()
+    {
+        startList(0);
+        ListSaver saver = loaded();
+        QCOMPARE(saver.save(saver.edFileName, true, false), ListSaver::Next::StayOpen);
+        QCOMPARE(m_prompt.shown.last().text, QStringLiteral("The list holds no records."));
+        QCOMPARE(saver.ReturnCode, 0);
+        QCOMPARE(QDir(folder()).entryList({QStringLiteral("TeskData*"), QStringLiteral("Data4*")},
+                                          QDir::Files),
+                 QStringList());
     }
 
     void replacingAnExistingFileIsAskedAndADismissedQuestionWritesNothing()
@@ -190,5 +231,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestListSaver)
+QTEST_MAIN(TestListSaver)
 #include "tst_list_saver.moc"

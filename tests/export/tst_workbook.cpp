@@ -4,6 +4,7 @@
 #include "RecordLine.h"
 #include "ScriptedOpener.h"
 #include "ScriptedPrompt.h"
+#include "SerialDate.h"
 #include "WorkbookCells.h"
 #include "Xl.h"
 
@@ -189,11 +190,33 @@ private slots:
             }
         }
         QVERIFY(sheet[QStringLiteral("A13")].isUndefined());
+        // Printed across one page width with the heading on every page; scrolled below it.
+        QCOMPARE(book[QStringLiteral("layout")][QStringLiteral("Survey")].toObject(),
+                 QJsonObject({{QStringLiteral("orientation"), QStringLiteral("landscape")},
+                              {QStringLiteral("fitToPage"), true},
+                              {QStringLiteral("fitToWidth"), 1},
+                              {QStringLiteral("fitToHeight"), 0},
+                              {QStringLiteral("printTitleRows"), QStringLiteral("$9:$9")},
+                              {QStringLiteral("frozenAt"), QStringLiteral("A10")}}));
     }
 
+    void aUsersTemplateKeepsItsOwnSheetsFormatsAndFormulas_data()
+    {
+        QTest::addColumn<QString>("dateSystem");
+        QTest::newRow("1900") << QString();
+        QTest::newRow("1904") << QStringLiteral("1904");
+        QTest::newRow("1904 written as true") << QStringLiteral("true");
+    }
+
+    // The template is saved as an application saves it, its formulas holding
+    // their results of then; a reader must compute them afresh.
     void aUsersTemplateKeepsItsOwnSheetsFormatsAndFormulas()
     {
-        QVERIFY(WorkbookCells::run({QStringLiteral("user-template"), file(Xl::TemplateName)}));
+        QFETCH(QString, dateSystem);
+        QStringList arguments{QStringLiteral("user-template"), file(Xl::TemplateName)};
+        if (!dateSystem.isEmpty())
+            arguments << dateSystem;
+        QVERIFY(WorkbookCells::run(arguments));
         writeList(QStringLiteral("own"), Legend + Records);
         Xl xl(m_dir.path(), m_prompt, m_opener);
         QVERIFY2(xl.SaveXl(QStringLiteral("own"), true), qPrintable(xl.problem()));
@@ -205,13 +228,84 @@ private slots:
         QCOMPARE(cell(book, data, QStringLiteral("B1")),
                  QJsonArray({QStringLiteral("f"), QStringLiteral("=SUM(C4:C100)"),
                              QStringLiteral("General"), false}));
+        QCOMPARE(book[QStringLiteral("results")].toObject(),
+                 QJsonObject({{QStringLiteral("Data Sheet!B1"), QJsonValue::Null},
+                              {QStringLiteral("Notes!A2"), QJsonValue::Null}}));
+        QVERIFY(book[QStringLiteral("fullCalcOnLoad")].toBool());
         QCOMPARE(cell(book, data, QStringLiteral("D2"))[1].toString(),
                  QStringLiteral("=HYPERLINK(\"x\")"));
-        QCOMPARE(cell(book, data, QStringLiteral("E2"))[2].toString(),
-                 QStringLiteral("dd.mm.yyyy"));
+        QCOMPARE(cell(book, data, QStringLiteral("E2")),
+                 QJsonArray({QStringLiteral("d"), QStringLiteral("2026-12-04 00:00:00"),
+                             QStringLiteral("dd.mm.yyyy"), true}));
         QCOMPARE(cell(book, data, QStringLiteral("C6"))[1].toDouble(), 12.0);
-        QCOMPARE(cell(book, data, QStringLiteral("B5"))[3].toBool(), true);
+        QCOMPARE(cell(book, data, QStringLiteral("B5"))[1].toString(),
+                 QStringLiteral("2026-12-04 08:16:42"));
         QCOMPARE(cell(book, data, QStringLiteral("H2"))[1].toString(), QStringLiteral("J. Smith"));
+    }
+
+    void aListWithoutRecordsGivesNoWorkbook_data()
+    {
+        QTest::addColumn<QByteArray>("list");
+        QByteArray legend;
+        for (const QString &line : Legend)
+            legend += '"' + line.toLatin1() + "\"\r\n";
+        QByteArray records;
+        for (const QString &line : Records)
+            records += '"' + line.toLatin1() + "\"\r\n";
+        QTest::newRow("empty") << QByteArray();
+        QTest::newRow("legend only") << legend;
+        QTest::newRow("part of the legend") << legend.left(legend.indexOf("\"Survey"));
+        // Its records, once its lines are read, or else no workbook at all.
+        QTest::newRow("CR line ends") << QByteArray(legend + records).replace("\r\n", "\r");
+    }
+
+    void aListWithoutRecordsGivesNoWorkbook()
+    {
+        QFETCH(QByteArray, list);
+        QFile::remove(file(Xl::TemplateName));
+        QFile out(file(QStringLiteral("none.lst")));
+        QVERIFY(out.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        out.write(list);
+        out.close();
+        QFile::remove(file(QStringLiteral("none.xlsx")));
+        Xl xl(m_dir.path(), m_prompt, m_opener);
+        if (xl.SaveXl(QStringLiteral("none"), true)) {
+            QVERIFY(list.contains("\r\""));
+            const QJsonObject book = WorkbookCells::read(file(QStringLiteral("none.xlsx")));
+            QCOMPARE(cell(book, QStringLiteral("Survey"), QStringLiteral("G12"))[1].toString(),
+                     QStringLiteral("GM"));
+            return;
+        }
+        QCOMPARE(xl.problem(), Xl::NoRecords);
+        QVERIFY(!QFile::exists(file(QStringLiteral("none.xlsx"))));
+        QVERIFY(m_prompt.shown.isEmpty());
+    }
+
+    void aLegendDateWithATwoDigitYearIsTheYearNearestToday_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("locale");
+        QTest::addColumn<QDate>("date");
+        QTest::newRow("M/d/yy") << QStringLiteral("12/4/26") << QStringLiteral("en_US")
+                                << QDate(2026, 12, 4);
+        QTest::newRow("dd.MM.yy") << QStringLiteral("04.12.26") << QStringLiteral("de_DE")
+                                  << QDate(2026, 12, 4);
+        QTest::newRow("last century")
+            << QStringLiteral("31.12.80") << QStringLiteral("de_DE") << QDate(1980, 12, 31);
+        QTest::newRow("next century")
+            << QStringLiteral("1/1/70") << QStringLiteral("en_US") << QDate(2070, 1, 1);
+        QTest::newRow("four digits")
+            << QStringLiteral("2026-12-04") << QStringLiteral("de_DE") << QDate(2026, 12, 4);
+    }
+
+    void aLegendDateWithATwoDigitYearIsTheYearNearestToday()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, locale);
+        QFETCH(QDate, date);
+        const auto days = ListToCells::legendDate(text, QDate(2026, 12, 5), QLocale(locale));
+        QVERIFY(days);
+        QCOMPARE(SerialDate::toDateTime(*days).date(), date);
     }
 
     void recordsBeyondTheLastRowOfTheSheetAreCounted()
