@@ -112,6 +112,14 @@ frmMain::~frmMain() = default;
 
 frmViewer *frmMain::openSavedList(const QString &path)
 {
+    // A list opened twice comes to the front rather than into a second window.
+    for (frmViewer *shown : findChildren<frmViewer *>(Qt::FindDirectChildrenOnly)) {
+        if (shown->isVisible() && shown->viewer().path() == path) {
+            shown->raise();
+            shown->activateWindow();
+            return shown;
+        }
+    }
     return frmViewer::open(path, {m_controller.settings(), m_controller.clock()}, this);
 }
 

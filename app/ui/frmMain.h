@@ -38,7 +38,8 @@ public:
     // Where saved workbooks are opened; the desktop's own by default.
     void setDesktopOpener(DesktopOpener &opener) { m_opener = &opener; }
     frmGraph &graphWindow() { return *m_graph; }
-    // Shows a saved list in a window of its own; nothing when it is refused.
+    // Shows a saved list in a window of its own, or brings the window that
+    // shows it already to the front; nothing when the list is refused.
     frmViewer *openSavedList(const QString &path);
 
 protected:

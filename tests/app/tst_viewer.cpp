@@ -98,6 +98,7 @@ private slots:
 
         frmViewer *viewer = program.window->openSavedList(survey);
         QVERIFY(viewer);
+        QCOMPARE(program.window->openSavedList(survey), viewer);
         QCOMPARE(viewer->windowTitle(), QStringLiteral("survey.lst - TESK Meter View"));
         QVERIFY(viewer->findChild<QLabel *>(QStringLiteral("lblLegend"))
                     ->text()
