@@ -25,7 +25,7 @@ int main(int argc, char *argv[])
 
     QStringList words = QApplication::arguments().mid(1);
     const bool simulate = words.removeAll(QStringLiteral("--simulate")) > 0;
-    const QStringList savedLists = ProgramInstance::takeFiles(words);
+    const QStringList savedLists = ProgramInstance::filesIn(words);
 
     const QString folder = ProgramFolder::path();
     // Saved lists go to the program that runs already, which holds the port;

@@ -37,16 +37,12 @@ QString ProgramInstance::socketNameFor(const QString &settingsPath, const QStrin
     return folder + QStringLiteral("/tesk-%1-%2").arg(getuid()).arg(QLatin1String(hash.left(12)));
 }
 
-QStringList ProgramInstance::takeFiles(QStringList &words)
+QStringList ProgramInstance::filesIn(const QStringList &words)
 {
     QStringList files;
-    for (auto word = words.begin(); word != words.end();) {
-        if (word->startsWith(u'-') || *word == QStringLiteral("dbg") || word->isEmpty()) {
-            ++word;
-            continue;
-        }
-        files.append(QFileInfo(*word).absoluteFilePath());
-        word = words.erase(word);
+    for (const QString &word : words) {
+        if (!word.isEmpty() && !word.startsWith(u'-') && word != QStringLiteral("dbg"))
+            files.append(QFileInfo(word).absoluteFilePath());
     }
     return files;
 }

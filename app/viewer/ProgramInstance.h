@@ -29,9 +29,8 @@ public:
     // folder: in the user's private runtime folder.
     static QString socketNameFor(const QString &settingsPath, const QString &programFolder);
 
-    // The words of the command line that name files, made absolute; the rest
-    // stay in `words`.
-    static QStringList takeFiles(QStringList &words);
+    // The words of the command line that name files, made absolute.
+    static QStringList filesIn(const QStringList &words);
 
     enum class HandOver { NoneRunning, Handed, NoAnswer };
     // Hands `files` to a running program. NoneRunning when none listens;
