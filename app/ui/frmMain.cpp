@@ -14,6 +14,7 @@
 #include "frmInterval.h"
 #include "frmLegend.h"
 #include "frmParameters.h"
+#include "frmViewer.h"
 
 #include "Clock.h"
 #include <QAction>
@@ -108,6 +109,19 @@ frmMain::frmMain(MainController &controller, QWidget *parent)
 }
 
 frmMain::~frmMain() = default;
+
+frmViewer *frmMain::openSavedList(const QString &path)
+{
+    // A list opened twice comes to the front rather than into a second window.
+    for (frmViewer *shown : findChildren<frmViewer *>(Qt::FindDirectChildrenOnly)) {
+        if (shown->isVisible() && shown->viewer().path() == path) {
+            shown->raise();
+            shown->activateWindow();
+            return shown;
+        }
+    }
+    return frmViewer::open(path, {m_controller.settings(), m_controller.clock()}, this);
+}
 
 void frmMain::buildMenus()
 {

@@ -16,6 +16,7 @@ class frmCalibration;
 class frmDebug;
 class frmGraph;
 class frmParameters;
+class frmViewer;
 
 // The main window: the meter's latest reading in large type, the link lamp,
 // the commands and the grid of readings. It shows what the controller's
@@ -37,6 +38,9 @@ public:
     // Where saved workbooks are opened; the desktop's own by default.
     void setDesktopOpener(DesktopOpener &opener) { m_opener = &opener; }
     frmGraph &graphWindow() { return *m_graph; }
+    // Shows a saved list in a window of its own, or brings the window that
+    // shows it already to the front; nothing when the list is refused.
+    frmViewer *openSavedList(const QString &path);
 
 protected:
     void closeEvent(QCloseEvent *event) override;

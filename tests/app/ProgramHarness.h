@@ -7,6 +7,7 @@
 #include "MeterServer.h"
 #include "MeterSimulator.h"
 #include "ProfileFile.h"
+#include "ProgramInstance.h"
 #include "ScriptedOpener.h"
 #include "ScriptedPrompt.h"
 #include "ScriptedSoundPlayer.h"
@@ -42,6 +43,7 @@ public:
     ScriptedSoundPlayer *player = nullptr;
     std::unique_ptr<MainController> controller;
     std::unique_ptr<frmMain> window;
+    std::unique_ptr<ProgramInstance> instance; // once listenForLists() ran
 
     // Everything lives in a temporary folder, or in `root` when one is given.
     explicit ProgramHarness(MeterOptions options = {}, const QString &root = {})
@@ -56,6 +58,7 @@ public:
 
     ~ProgramHarness()
     {
+        instance.reset();
         window.reset();
         controller.reset();
     }
@@ -93,6 +96,17 @@ public:
         window->setDesktopOpener(opener);
         controller->startUp(arguments);
         window->show();
+    }
+
+    // Listens, as the started program does, for saved lists that a program
+    // run later with environment() hands over.
+    bool listenForLists()
+    {
+        instance = std::make_unique<ProgramInstance>(ProgramInstance::socketNameFor(
+            path(QStringLiteral("config/Tesk.ini")), programFolder()));
+        QObject::connect(instance.get(), &ProgramInstance::fileRequested, window.get(),
+                         &frmMain::openSavedList);
+        return instance->listen();
     }
 
     // Starts the program and waits until the meter's reply brought the link up.

@@ -1,0 +1,132 @@
+#include "frmViewer.h"
+
+#include "UserPrompt.h"
+#include "frmGraph.h"
+
+#include <QFileDialog>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTableView>
+#include <QVBoxLayout>
+
+#include <array>
+
+namespace {
+
+// Column widths in characters: instrument, date and time, value, mark,
+// units, status, detector.
+constexpr std::array<int, SavedListModel::ColumnCount> ColumnChars{14, 20, 11, 5, 10, 16, 12};
+
+} // namespace
+
+frmViewer *frmViewer::open(const QString &path, const ListViewer::Services &services,
+                           QWidget *owner)
+{
+    auto *window = new frmViewer(path, services, owner);
+    const QString refused = window->m_viewer.load();
+    if (!refused.isEmpty()) {
+        delete window;
+        QMessageBox::warning(owner, UserPrompt::ProgramTitle, refused);
+        return nullptr;
+    }
+    window->build();
+    window->connectCommands();
+    window->show();
+    window->raise();
+    window->activateWindow();
+    return window;
+}
+
+frmViewer::frmViewer(const QString &path, const ListViewer::Services &services, QWidget *owner)
+    : QWidget(owner, Qt::Window), m_viewer(path, services)
+{
+    setObjectName(QStringLiteral("frmViewer"));
+    setAttribute(Qt::WA_DeleteOnClose);
+}
+
+frmViewer::~frmViewer()
+{
+    // The graph window and the table use what m_viewer holds, which goes
+    // before the base class would delete them.
+    delete m_graph;
+    delete m_table;
+}
+
+void frmViewer::build()
+{
+    setWindowTitle(m_viewer.title());
+    auto *layout = new QVBoxLayout(this);
+
+    m_legend = new QLabel(m_viewer.legend().join(u'\n'), this);
+    m_legend->setObjectName(QStringLiteral("lblLegend"));
+    m_legend->setTextFormat(Qt::PlainText);
+    m_legend->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    layout->addWidget(m_legend);
+
+    m_note = new QLabel(m_viewer.note(), this);
+    m_note->setObjectName(QStringLiteral("lblNote"));
+    m_note->setTextFormat(Qt::PlainText);
+    m_note->setWordWrap(true);
+    m_note->setVisible(!m_note->text().isEmpty());
+    layout->addWidget(m_note);
+
+    m_table = new QTableView(this);
+    m_table->setObjectName(QStringLiteral("tblRecords"));
+    m_table->setModel(&m_viewer.model());
+    m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_table->setWordWrap(false);
+    // Fixed sizes: nothing measures the rows, whatever their number.
+    m_table->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    const int charWidth = fontMetrics().averageCharWidth();
+    for (int column = 0; column < SavedListModel::ColumnCount; ++column)
+        m_table->setColumnWidth(column, ColumnChars[static_cast<size_t>(column)] * charWidth);
+    m_table->horizontalHeader()->setStretchLastSection(true);
+    layout->addWidget(m_table, 1);
+
+    auto *commands = new QHBoxLayout;
+    const auto addButton = [this, commands](const QString &name, const QString &caption) {
+        auto *button = new QPushButton(caption, this);
+        button->setObjectName(name);
+        commands->addWidget(button);
+        return button;
+    };
+    m_graphButton = addButton(QStringLiteral("btGraph"), QStringLiteral("Graph"));
+    m_graphButton->setEnabled(m_viewer.graphAvailable());
+    m_reportButton = addButton(QStringLiteral("btReport"), QStringLiteral("&Report..."));
+    commands->addStretch(1);
+    m_closeButton = addButton(QStringLiteral("btClose"), QStringLiteral("&Close"));
+    layout->addLayout(commands);
+    resize(860, 600);
+}
+
+void frmViewer::connectCommands()
+{
+    connect(m_graphButton, &QPushButton::clicked, this, &frmViewer::showGraph);
+    connect(m_reportButton, &QPushButton::clicked, this, &frmViewer::writeReport);
+    connect(m_closeButton, &QPushButton::clicked, this, &QWidget::close);
+}
+
+void frmViewer::showGraph()
+{
+    if (!m_graph)
+        m_graph = new frmGraph(m_viewer.graph(), this);
+    m_graph->showBeside(this, false);
+}
+
+void frmViewer::writeReport()
+{
+    const QString pdfPath = QFileDialog::getSaveFileName(
+        this, tr("Survey Report"), m_viewer.suggestedReportPath(), tr("PDF files (*.pdf)"));
+    if (pdfPath.isEmpty())
+        return;
+    const QString problem = m_viewer.writeReport(pdfPath);
+    if (problem.isEmpty())
+        QMessageBox::information(this, UserPrompt::ProgramTitle,
+                                 tr("The report was written to %1.").arg(pdfPath));
+    else
+        QMessageBox::warning(this, UserPrompt::ProgramTitle, problem);
+}
