@@ -132,8 +132,18 @@ private slots:
         QCOMPARE(GraphPictureFile::save(path, data, true, QSize(800, 500),
                                         QStringLiteral("Graph for point SIM-1")),
                  QString());
-        // Written aside and renamed: the picture alone is left in the folder.
-        QCOMPARE(QDir(folder.path()).entryList(QDir::Files), QStringList{"graph.svg"});
+        // PNG and PDF by their extensions.
+        for (const char *name : {"graph.png", "graph.pdf"})
+            QCOMPARE(GraphPictureFile::save(folder.filePath(QLatin1String(name)), data, false,
+                                            QSize(800, 500), QString()),
+                     QString());
+        QCOMPARE(QImage(folder.filePath(QStringLiteral("graph.png"))).size(), QSize(800, 500));
+        QFile pdf(folder.filePath(QStringLiteral("graph.pdf")));
+        QVERIFY(pdf.open(QIODevice::ReadOnly));
+        QCOMPARE(pdf.read(5), QByteArray("%PDF-"));
+        // Written aside and renamed: the pictures alone are left in the folder.
+        QCOMPARE(QDir(folder.path()).entryList(QDir::Files),
+                 QStringList({"graph.pdf", "graph.png", "graph.svg"}));
 
         QFile file(path);
         QVERIFY(file.open(QIODevice::ReadOnly));
