@@ -1,13 +1,17 @@
 // The graph: a full redraw of 3,001 points with point marks into a picture of
-// 1000 x 600, and one step of the cursor with the arrow keys on a visible plot
-// of the same size (the readout and the overlay, the curves not drawn again).
+// 1000 x 600, the whole graph with labels and thresholds drawn as vectors
+// (as a saved picture, a print or the report draw it) into the same size, and
+// one step of the cursor with the arrow keys on a visible plot of the same size
+// (the readout and the overlay, the curves not drawn again).
 #include "GraphController.h"
 #include "GraphHost.h"
 #include "GraphPainter.h"
+#include "GraphPicture.h"
 #include "GraphPlot.h"
 
 #include <QApplication>
 #include <QImage>
+#include <QPainter>
 
 #include <benchmark/benchmark.h>
 
@@ -50,6 +54,22 @@ void fullRedrawWithMarks(benchmark::State &state)
         picture.save(qEnvironmentVariable("TESK_BENCH_SAVE"));
 }
 
+void wholePicture(benchmark::State &state)
+{
+    NoHost host;
+    GraphController graph(host);
+    fill(graph);
+    QImage picture(1000, 600, QImage::Format_RGB32);
+    for (auto _ : state) {
+        QPainter painter(&picture);
+        GraphPicture::paint(painter, QRectF(picture.rect()), graph.data(), {7.0, 8.0}, true);
+        painter.end();
+        benchmark::DoNotOptimize(picture.constBits());
+    }
+    if (qEnvironmentVariableIsSet("TESK_BENCH_SAVE_PICTURE"))
+        picture.save(qEnvironmentVariable("TESK_BENCH_SAVE_PICTURE"));
+}
+
 void cursorStep(benchmark::State &state)
 {
     NoHost host;
@@ -75,6 +95,7 @@ BENCHMARK(fullRedrawWithMarks)
     ->Repetitions(9)
     ->ReportAggregatesOnly(true)
     ->Unit(benchmark::kMillisecond);
+BENCHMARK(wholePicture)->Repetitions(9)->ReportAggregatesOnly(true)->Unit(benchmark::kMillisecond);
 BENCHMARK(cursorStep)->Repetitions(9)->ReportAggregatesOnly(true)->Unit(benchmark::kMicrosecond);
 
 int main(int argc, char **argv)

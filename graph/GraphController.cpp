@@ -30,14 +30,27 @@ void GraphController::drawingFinished()
 
 void GraphController::activated()
 {
+    dragInterrupted();
     CurPoint = -1;
     m_readout.time.clear();
     m_readout.data.clear();
     emit readoutChanged();
-    // Both passes of the switch take effect: the state ends as it was, the
-    // captions read right and the pass that goes online re-reads the list.
+    // The online switch pressed twice: each flag ends as it was, the options
+    // window's choice included, the captions read the switch's words, and
+    // the pass that goes online has the main window read its list again.
+    const bool gate = m_bOnline;
     onlineSwitch();
     onlineSwitch();
+    if (m_bOnline != gate)
+        setDataHandleOnline(gate);
+}
+
+void GraphController::dragInterrupted()
+{
+    if (m_data.Selecting != 1)
+        return;
+    m_data.Selecting = 0;
+    emit overlayChanged();
 }
 
 void GraphController::pressAt(double x)

@@ -72,6 +72,9 @@ public:
 
     // Mouse and keys on the plot, x in relative days.
     void pressAt(double x);
+    // The drag lost the mouse (a box opened, the window went away): it ends
+    // without a zoom, and new data is taken again.
+    void dragInterrupted();
     void moveTo(double x);
     void releaseAt(double x);
     // Left and Right arrows step the cursor; `fast` (Shift, Ctrl or Alt) by 10.

@@ -119,8 +119,9 @@ bool GraphData::putData(std::span<const QString> pointName, int numPnt, Get get,
 {
     if (Selecting == 1 || supplied <= 0)
         return false;
+    // Channels 0 and 1 are the measured ones; Togle switches between them.
     if (graphIndex != -1)
-        GraphIndex = static_cast<qint16>(std::clamp(graphIndex, 0, ChannelCount - 1));
+        GraphIndex = static_cast<qint16>(std::clamp(graphIndex, 0, 1));
     AllNumberOfPoints =
         static_cast<qint16>(std::clamp(numPnt, 0, std::min(LastFullIndex, supplied - 1)));
     numOfar = std::clamp(numOfar, 1, ChannelCount);

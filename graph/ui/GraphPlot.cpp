@@ -94,6 +94,9 @@ void GraphPlot::mousePressEvent(QMouseEvent *event)
 
 void GraphPlot::mouseMoveEvent(QMouseEvent *event)
 {
+    // The button went up where the plot did not see it.
+    if (!(event->buttons() & Qt::LeftButton))
+        m_controller.dragInterrupted();
     m_controller.moveTo(dataX(event));
 }
 

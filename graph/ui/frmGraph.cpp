@@ -3,15 +3,23 @@
 #include "DataGraph.h"
 #include "FrmDataHandle.h"
 #include "GraphController.h"
+#include "GraphPainter.h"
+#include "GraphPictureFile.h"
 #include "GraphPlot.h"
+#include "UserPrompt.h"
 
 #include <QAction>
 #include <QCheckBox>
 #include <QEvent>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QMessageBox>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QPushButton>
 #include <QScreen>
 #include <QTimer>
@@ -80,6 +88,8 @@ void frmGraph::buildMenus()
     m_onlineMenu = add(nullptr, QStringLiteral("mnOnline"), QStringLiteral("Online"));
     m_editMenu = add(nullptr, QStringLiteral("mnEdit"), QStringLiteral("Edit"));
     m_editMenu->setVisible(false);
+    add(nullptr, QStringLiteral("mnSavePicture"), QStringLiteral("Save Picture..."));
+    add(nullptr, QStringLiteral("mnPrint"), QStringLiteral("Print..."));
     showScaleMenu();
 }
 
@@ -158,11 +168,13 @@ QWidget *frmGraph::buildPlotArea()
     const QFontMetrics metrics = fontMetrics();
     const int h = metrics.height() + 2;
     const int timeWidth = metrics.horizontalAdvance(QStringLiteral("0000-00-00 00:00:00")) + 12;
-    const int valueWidth = metrics.horizontalAdvance(QStringLiteral("-00000.0-")) + 6;
+    // The value labels are at least this wide; wider captions widen them.
+    const int valueWidth = metrics.horizontalAdvance(QStringLiteral("-00000.0-")) + LabelPad;
     for (QLabel *label : std::as_const(m_lblY))
         label->resize(valueWidth, h);
     for (QLabel *label : std::as_const(m_lblY1))
         label->resize(timeWidth / 2, h);
+    m_narrowest = {valueWidth, timeWidth / 2};
     for (QLabel *label : std::as_const(m_lblX))
         label->resize(timeWidth, h);
     // Room for the plot's top label and two rows of time labels.
@@ -191,6 +203,8 @@ void frmGraph::connectCommands()
     onClick(QStringLiteral("btDone1"), [this] { hide(); });
     onMenu(QStringLiteral("mnExit"), [this] { hide(); });
     onMenu(QStringLiteral("mnList"), [this] { showList(); });
+    onMenu(QStringLiteral("mnSavePicture"), [this] { savePicture(); });
+    onMenu(QStringLiteral("mnPrint"), [this] { printPicture(); });
     onClick(QStringLiteral("chkAlwaysInTop"), [this](bool checked) { setAlwaysOnTop(checked); });
     onClick(QStringLiteral("chkSign"), [this](bool checked) { m_plot->setMarks(checked); });
     const int scales[] = {0, 2, 3, 4};
@@ -232,6 +246,9 @@ void frmGraph::showBeside(QWidget *mainWindow, bool arrange)
 
 bool frmGraph::event(QEvent *event)
 {
+    // A box opening over a drag takes the mouse away before its button goes up.
+    if (event->type() == QEvent::WindowBlocked || event->type() == QEvent::WindowDeactivate)
+        m_controller.dragInterrupted();
     if (event->type() == QEvent::WindowActivate) {
         m_controller.activated();
         m_parametersMenu->setVisible(true);
@@ -258,8 +275,13 @@ void frmGraph::showEvent(QShowEvent *event)
 void frmGraph::hideEvent(QHideEvent *event)
 {
     QMainWindow::hideEvent(event);
-    if (!isMinimized())
+    m_controller.dragInterrupted();
+    if (!isMinimized()) {
         m_controller.setShown(false);
+        // The windows it owns list and set what it showed: they go with it.
+        m_data->hide();
+        m_options->hide();
+    }
 }
 
 bool frmGraph::eventFilter(QObject *watched, QEvent *event)
@@ -274,11 +296,17 @@ void frmGraph::layoutPlot()
     const int h = m_lblY[0]->height();
     const int w = m_lblX[0]->width();
     const int top = h / 2 + 1;
+    const int right = std::max(w / 2, m_controller.data().twoChannels() ? m_lblY1[0]->width() : 0);
     const QRect plot(m_lblY[0]->width(), top,
-                     std::max(1, m_area->width() - m_lblY[0]->width() - w / 2 - 2),
+                     std::max(1, m_area->width() - m_lblY[0]->width() - right - 2),
                      std::max(1, m_area->height() - 2 * h - top));
     m_plot->setGeometry(plot);
-    m_layout = GraphLabels::layout(plot, h, w);
+    // Each label sits on the row or column of the plot that its value maps onto.
+    const QRect scale = GraphPainter(m_controller.data(), plot.size())
+                            .scaleArea()
+                            .toRect()
+                            .translated(plot.topLeft());
+    m_layout = GraphLabels::layout(scale, h, w);
     for (int k = 0; k < GraphLabels::MaxValueLabels; ++k) {
         const bool used = k < m_layout.YLabelCount;
         if (used) {
@@ -305,6 +333,13 @@ void frmGraph::showDrawing()
     setWindowTitle(m_controller.title());
     const QStringList left = GraphLabels::leftCaptions(points, m_layout.YLabelCount);
     const QStringList right = GraphLabels::rightCaptions(points, m_layout.YLabelCount);
+    // A caption cut short would show a wrong number: the columns widen to
+    // the widest caption, and the plot is laid out again (the number of
+    // value labels depends on its height only, so the captions stay).
+    if (fitLabelColumns(left, points.twoChannels() ? right : QStringList())) {
+        layoutPlot();
+        return;
+    }
     for (int k = 0; k < m_layout.YLabelCount; ++k) {
         m_lblY[k]->setText(left[k]);
         m_lblY1[k]->setText(right[k]);
@@ -313,6 +348,23 @@ void frmGraph::showDrawing()
     const QStringList times = GraphLabels::timeCaptions(points, m_layout.XLabelCount);
     for (int k = 0; k < m_layout.XLabelCount; ++k)
         m_lblX[k]->setText(times[k]);
+}
+
+bool frmGraph::fitLabelColumns(const QStringList &left, const QStringList &right)
+{
+    const auto fit = [this](QList<QLabel *> &labels, const QStringList &captions, int narrowest) {
+        int width = narrowest;
+        for (const QString &caption : captions)
+            width = std::max(width, labels[0]->fontMetrics().horizontalAdvance(caption) + LabelPad);
+        if (labels[0]->width() == width)
+            return false;
+        for (QLabel *label : std::as_const(labels))
+            label->resize(width, label->height());
+        return true;
+    };
+    const bool leftChanged = fit(m_lblY, left, m_narrowest.first);
+    const bool rightChanged = fit(m_lblY1, right, m_narrowest.second);
+    return leftChanged || rightChanged;
 }
 
 void frmGraph::showReadout()
@@ -344,6 +396,38 @@ void frmGraph::showList()
 {
     const auto *gape = findChild<QPushButton *>(QStringLiteral("btGape"));
     m_data->build(m_controller, this, gape->sizeHint().height());
+}
+
+void frmGraph::savePicture()
+{
+    const QStringList filters = {QStringLiteral("PNG picture (*.png)"),
+                                 QStringLiteral("SVG drawing (*.svg)"),
+                                 QStringLiteral("PDF document (*.pdf)")};
+    QString filter = filters.first();
+    QString path = QFileDialog::getSaveFileName(this, QStringLiteral("Save Picture"),
+                                                m_controller.data().GraphPointName.trimmed() +
+                                                    QStringLiteral(".png"),
+                                                filters.join(QStringLiteral(";;")), &filter);
+    if (path.isEmpty())
+        return;
+    // A name without an extension takes the chosen kind's.
+    if (QFileInfo(path).suffix().isEmpty())
+        path += filter.section(QChar(u'*'), 1).chopped(1);
+    const QString problem =
+        GraphPictureFile::save(path, m_controller.data(), m_sign->isChecked(),
+                               m_area->size().expandedTo(MinimumPicture), windowTitle());
+    if (!problem.isEmpty())
+        QMessageBox::critical(this, UserPrompt::ProgramTitle, problem);
+}
+
+void frmGraph::printPicture()
+{
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setPageOrientation(QPageLayout::Landscape);
+    printer.setDocName(windowTitle());
+    QPrintDialog dialog(&printer, this);
+    if (dialog.exec() == QDialog::Accepted)
+        GraphPictureFile::print(printer, m_controller.data(), m_sign->isChecked());
 }
 
 void frmGraph::setAlwaysOnTop(bool on)

@@ -4,6 +4,7 @@
 
 #include <QList>
 #include <QMainWindow>
+#include <QSize>
 
 class DataGraph;
 class FrmDataHandle;
@@ -50,12 +51,17 @@ private:
     void connectCommands();
 
     void layoutPlot();
+    // Widens or narrows the value label columns to their captions; true when changed.
+    bool fitLabelColumns(const QStringList &left, const QStringList &right);
     void showDrawing();
     void showReadout();
     void showOnline();
     void showScaleMenu();
     void showList();
     void setAlwaysOnTop(bool on);
+    // "Save Picture...": PNG, SVG or PDF by the extension; "Print...".
+    void savePicture();
+    void printPicture();
 
     GraphController &m_controller;
     GraphPlot *m_plot = nullptr;
@@ -78,4 +84,7 @@ private:
     DataGraph *m_data = nullptr;
     FrmDataHandle *m_options = nullptr;
     GraphLabels::Layout m_layout;
+    std::pair<int, int> m_narrowest; // the least widths of the left and right value labels
+    static constexpr int LabelPad = 6;
+    static constexpr QSize MinimumPicture{800, 500}; // pixels of a saved PNG or SVG at least
 };

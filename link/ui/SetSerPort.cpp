@@ -9,12 +9,13 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSerialPortInfo>
 #include <QShowEvent>
+#include <QTableWidget>
 #include <QVBoxLayout>
 
 SetSerPort::SetSerPort(PortSelection &selection, QWidget *parent)
@@ -49,10 +50,23 @@ SetSerPort::SetSerPort(PortSelection &selection, QWidget *parent)
     btFindMeter = new QPushButton(tr("Find Meter"), this);
     btFindMeter->setObjectName(QStringLiteral("btFindMeter"));
     btFindMeter->setToolTip(tr("Try every serial device for the meter"));
-    lstFound = new QListWidget(this);
+    // One row per device tried: the device, and what it did in words that
+    // wrap within the dialog, so every verdict reads without scrolling.
+    lstFound = new QTableWidget(0, 2, this);
     lstFound->setObjectName(QStringLiteral("lstFound"));
+    lstFound->setHorizontalHeaderLabels({tr("Device"), tr("Verdict")});
     lstFound->setToolTip(
         tr("Click a device where the meter answered to use it for the chosen port"));
+    lstFound->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    lstFound->setSelectionBehavior(QAbstractItemView::SelectRows);
+    lstFound->setWordWrap(true);
+    lstFound->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    lstFound->verticalHeader()->hide();
+    lstFound->verticalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    lstFound->horizontalHeader()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
+    lstFound->horizontalHeader()->setSectionResizeMode(1, QHeaderView::Stretch);
+    lstFound->setTextElideMode(Qt::ElideMiddle);
+    lstFound->setMinimumSize(FoundWidth, FoundHeight);
     lstFound->hide();
 
     OK = new QPushButton(QStringLiteral("OK"), this);
@@ -79,17 +93,8 @@ SetSerPort::SetSerPort(PortSelection &selection, QWidget *parent)
     connect(OK, &QPushButton::clicked, this, &SetSerPort::confirm);
     connect(CANCEL, &QPushButton::clicked, this, &SetSerPort::cancel);
     connect(btFindMeter, &QPushButton::clicked, this, &SetSerPort::findMeter);
-    connect(lstFound, &QListWidget::itemClicked, this, &SetSerPort::useFoundDevice);
-    connect(m_finder, &MeterFinder::probed, this, [this](const MeterFinder::Result &result) {
-        auto *item = new QListWidgetItem(MeterFinder::describe(result), lstFound);
-        if (result.outcome == MeterFinder::Outcome::Answered) {
-            item->setData(Qt::UserRole, result.candidate.path);
-            QFont bold = item->font();
-            bold.setBold(true);
-            item->setFont(bold);
-        }
-        lstFound->scrollToItem(item);
-    });
+    connect(lstFound, &QTableWidget::itemClicked, this, &SetSerPort::useFoundDevice);
+    connect(m_finder, &MeterFinder::probed, this, &SetSerPort::showFound);
     connect(m_finder, &MeterFinder::finished, this,
             [this] { btFindMeter->setText(tr("Find Meter")); });
 }
@@ -115,13 +120,40 @@ void SetSerPort::findMeter()
     QStringList configured;
     for (int port = 1; port <= 4; ++port)
         configured.append(m_selection.device(port));
-    lstFound->clear();
+    lstFound->setRowCount(0);
     lstFound->show();
+    // The dialog grows to give the results room.
+    resize(size().expandedTo(sizeHint()));
     btFindMeter->setText(tr("Stop Search"));
     m_finder->start(MeterFinder::candidates(configured));
 }
 
-void SetSerPort::useFoundDevice(QListWidgetItem *item)
+void SetSerPort::showFound(const MeterFinder::Result &result)
+{
+    // The verdict is what describe says after the device's name.
+    const QString text = MeterFinder::describe(result);
+    qsizetype cut = text.indexOf(QStringLiteral(": "), result.candidate.path.size());
+    if (cut < 0)
+        cut = result.candidate.path.size();
+    const int row = lstFound->rowCount();
+    lstFound->insertRow(row);
+    const QStringList cells = {text.left(cut).replace(QStringLiteral(" ("), QStringLiteral("\n(")),
+                               text.mid(cut + 2)};
+    for (int column = 0; column < 2; ++column) {
+        auto *item = new QTableWidgetItem(cells[column]);
+        item->setToolTip(text);
+        if (result.outcome == MeterFinder::Outcome::Answered) {
+            item->setData(Qt::UserRole, result.candidate.path);
+            QFont bold = item->font();
+            bold.setBold(true);
+            item->setFont(bold);
+        }
+        lstFound->setItem(row, column, item);
+    }
+    lstFound->scrollToItem(lstFound->item(row, 0));
+}
+
+void SetSerPort::useFoundDevice(QTableWidgetItem *item)
 {
     const QString path = item->data(Qt::UserRole).toString();
     if (path.isEmpty())

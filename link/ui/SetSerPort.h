@@ -1,6 +1,7 @@
 #pragma once
 
 #include "MessageHook.h"
+#include "MeterFinder.h"
 
 #include <QDialog>
 #include <QMessageBox>
@@ -8,20 +9,19 @@
 #include <array>
 #include <functional>
 
-class MeterFinder;
 class PortSelection;
 class QButtonGroup;
 class QComboBox;
 class QGroupBox;
-class QListWidget;
-class QListWidgetItem;
 class QPushButton;
 class QRadioButton;
+class QTableWidget;
+class QTableWidgetItem;
 
 // The port dialog: COM1 to COM4, each with the device it opens. OK reopens the
 // line on the chosen port and closes; when the port cannot be opened the
 // dialog says why and stays open. Find Meter tries every serial device and
-// lists what each did; clicking a device where the meter answered puts it
+// lists what each did, device beside verdict; clicking a device where the meter answered puts it
 // under the chosen port.
 class SetSerPort : public QDialog
 {
@@ -45,7 +45,8 @@ private:
     void cancel();
     void showPending();
     void findMeter();
-    void useFoundDevice(QListWidgetItem *item);
+    void showFound(const MeterFinder::Result &result);
+    void useFoundDevice(QTableWidgetItem *item);
 
     PortSelection &m_selection;
     MessageHook m_showMessage;
@@ -56,6 +57,8 @@ private:
     QPushButton *OK = nullptr;
     QPushButton *CANCEL = nullptr;
     QPushButton *btFindMeter = nullptr;
-    QListWidget *lstFound = nullptr;
+    QTableWidget *lstFound = nullptr;
     MeterFinder *m_finder = nullptr;
+    static constexpr int FoundWidth = 560; // pixels of the results at least
+    static constexpr int FoundHeight = 160;
 };

@@ -19,6 +19,7 @@
 #include <QProcess>
 #include <QRadioButton>
 #include <QScopeGuard>
+#include <QTableWidget>
 
 #include <csignal>
 
@@ -240,11 +241,20 @@ private slots:
 
         ProgramHarness::whenModal<SetSerPort>([&program](SetSerPort *dialog) {
             dialog->findChild<QPushButton *>(QStringLiteral("btFindMeter"))->click();
-            auto *found = dialog->findChild<QListWidget *>(QStringLiteral("lstFound"));
+            auto *found = dialog->findChild<QTableWidget *>(QStringLiteral("lstFound"));
             const auto answered = [found] {
                 return found->findItems(QStringLiteral("SIM-0000001"), Qt::MatchContains);
             };
             QTRY_COMPARE_WITH_TIMEOUT(answered().size(), 1, 30000);
+            // The verdict reads whole, wrapped within its cell, without scrolling.
+            QTableWidgetItem *verdict = answered().first();
+            QCOMPARE(verdict->text(), QStringLiteral("the meter answered, instrument SIM-0000001"));
+            const QRect cell = found->visualItemRect(verdict);
+            QVERIFY(found->viewport()->rect().contains(cell));
+            QVERIFY(QFontMetrics(verdict->font())
+                        .boundingRect(QRect(0, 0, cell.width() - 8, 1000), Qt::TextWordWrap,
+                                      verdict->text())
+                        .height() <= cell.height());
             QTest::mouseClick(found->viewport(), Qt::LeftButton, {},
                               found->visualItemRect(answered().first()).center());
             QCOMPARE(dialog->findChild<QComboBox *>(QStringLiteral("cboDevice2"))->currentText(),

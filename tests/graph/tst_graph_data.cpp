@@ -97,13 +97,15 @@ private slots:
     void nearestPointTieTakesTheLaterOneAndMayPassTheEnd()
     {
         GraphData data;
-        Readings list({1, 2, 3, 4, 5, 6, 7, 8});
-        QVERIFY(list.handTo(data, 7));
-        QCOMPARE(data.nearestPoint(2.5 * Minute), 3);
-        QCOMPARE(data.nearestPoint(2.4 * Minute), 2);
+        // Quarters of a day are exact in binary, so 0.375 is truly half-way
+        // between 0.25 and 0.5 (no fraction of a minute is: 1/1440 is not).
+        data.NumberOfPoints = 3;
+        data.Times = {0, 0.25, 0.5, 0.75};
+        QCOMPARE(data.nearestPoint(0.375), 2);
+        QCOMPARE(data.nearestPoint(0.37), 1);
         QCOMPARE(data.nearestPoint(-1.0), 0);
-        // Beyond the last drawn point (6): the point after it is nearer.
-        QCOMPARE(data.nearestPoint(6.9 * Minute), 7);
+        // Beyond the last drawn point (2): the point after it is nearer.
+        QCOMPARE(data.nearestPoint(0.7), 3);
     }
 
     void totalsWeighChannelsByTheFlowOverTheSeconds()
@@ -177,6 +179,10 @@ private slots:
         // The next hand-off keeps the point's name in the title.
         QVERIFY(list.handTo(graph, 7, -1));
         QCOMPARE(graph.title(), QStringLiteral("Graph for point SIM-1"));
+        // Channel 2 is no channel Togle could leave: it becomes 1.
+        QVERIFY(list.handTo(graph, 7, 2));
+        graph.btTogle();
+        QCOMPARE(graph.data().GraphIndex, 0);
     }
 };
 

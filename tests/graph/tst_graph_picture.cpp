@@ -1,11 +1,12 @@
 #include "GraphData.h"
 #include "GraphPainter.h"
 #include "GraphPicture.h"
+#include "GraphPictureFile.h"
 
-#include <QBuffer>
+#include <QDir>
 #include <QImage>
 #include <QPainter>
-#include <QSvgGenerator>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QXmlStreamReader>
 
@@ -123,17 +124,30 @@ private slots:
     void pictureSavedAsSvgIsVectorPathsAndTexts()
     {
         const GraphData data = zerosThenFives(0);
-        QBuffer file;
-        file.open(QIODevice::WriteOnly);
-        QSvgGenerator svg;
-        svg.setOutputDevice(&file);
-        svg.setSize(QSize(800, 500));
-        svg.setViewBox(QRect(0, 0, 800, 500));
-        QPainter painter(&svg);
-        GraphPicture::paint(painter, QRectF(0, 0, 800, 500), data, {std::nullopt, 4.0}, false);
-        painter.end();
+        QTemporaryDir folder;
+        const QString path = folder.filePath(QStringLiteral("graph.svg"));
+        QVERIFY(!GraphPictureFile::save(folder.filePath(QStringLiteral("graph.gif")), data, false,
+                                        QSize(800, 500), QString())
+                     .isEmpty());
+        QCOMPARE(GraphPictureFile::save(path, data, true, QSize(800, 500),
+                                        QStringLiteral("Graph for point SIM-1")),
+                 QString());
+        // PNG and PDF by their extensions.
+        for (const char *name : {"graph.png", "graph.pdf"})
+            QCOMPARE(GraphPictureFile::save(folder.filePath(QLatin1String(name)), data, false,
+                                            QSize(800, 500), QString()),
+                     QString());
+        QCOMPARE(QImage(folder.filePath(QStringLiteral("graph.png"))).size(), QSize(800, 500));
+        QFile pdf(folder.filePath(QStringLiteral("graph.pdf")));
+        QVERIFY(pdf.open(QIODevice::ReadOnly));
+        QCOMPARE(pdf.read(5), QByteArray("%PDF-"));
+        // Written aside and renamed: the pictures alone are left in the folder.
+        QCOMPARE(QDir(folder.path()).entryList(QDir::Files),
+                 QStringList({"graph.pdf", "graph.png", "graph.svg"}));
 
-        QXmlStreamReader xml(file.data());
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QXmlStreamReader xml(&file);
         QStringList texts;
         int bluePaths = 0;
         QString stroke;
@@ -144,15 +158,15 @@ private slots:
                 stroke = xml.attributes().value(QStringLiteral("stroke")).toString();
             else if (xml.name() == u"path" && stroke == u"#0000ff")
                 ++bluePaths;
-            else if (xml.name() == u"text")
+            else if (xml.name() == u"text" || xml.name() == u"title")
                 texts.append(xml.readElementText().trimmed());
         }
         QVERIFY2(!xml.hasError(), qPrintable(xml.errorString()));
-        QCOMPARE(bluePaths, 1);
+        QCOMPARE(bluePaths, 1); // the whole curve is one path
+        QVERIFY(texts.contains(u"Graph for point SIM-1"));
         QVERIFY(texts.contains(u"5.5-"));
         QVERIFY(texts.contains(u"0-"));
         QVERIFY(texts.contains(u"uSv/h"));
-        QVERIFY(texts.contains(u"Alarm 4"));
         QVERIFY(texts.contains(u"2025-12-09 12:00:00"));
     }
 };
