@@ -18,7 +18,7 @@ namespace {
 
 // Column widths in characters: instrument, date and time, value, mark,
 // units, status, detector.
-constexpr std::array<int, SavedListModel::ColumnCount> ColumnChars{14, 20, 11, 5, 10, 16, 12};
+constexpr std::array<int, SavedListModel::ColumnCount> ColumnChars{12, 19, 11, 4, 8, 16, 12};
 
 } // namespace
 
@@ -81,9 +81,14 @@ void frmViewer::build()
     m_table->setWordWrap(false);
     // Fixed sizes: nothing measures the rows, whatever their number.
     m_table->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    const int charWidth = fontMetrics().averageCharWidth();
+    m_table->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
+    // Digits are wider than the average character; a column must hold its
+    // widest text, a date-time or "OvrThrRate (127)", whole.
+    const int charWidth = fontMetrics().horizontalAdvance(QStringLiteral("0000000000")) / 10;
+    const int cellPadding = 2 * fontMetrics().horizontalAdvance(QLatin1Char(' ')) + 8;
     for (int column = 0; column < SavedListModel::ColumnCount; ++column)
-        m_table->setColumnWidth(column, ColumnChars[static_cast<size_t>(column)] * charWidth);
+        m_table->setColumnWidth(column,
+                                ColumnChars[static_cast<size_t>(column)] * charWidth + cellPadding);
     m_table->horizontalHeader()->setStretchLastSection(true);
     layout->addWidget(m_table, 1);
 
@@ -100,7 +105,7 @@ void frmViewer::build()
     commands->addStretch(1);
     m_closeButton = addButton(QStringLiteral("btClose"), QStringLiteral("&Close"));
     layout->addLayout(commands);
-    resize(860, 600);
+    resize(980, 640);
 }
 
 void frmViewer::connectCommands()
