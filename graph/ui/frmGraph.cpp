@@ -352,7 +352,7 @@ void frmGraph::showDrawing()
 
 bool frmGraph::fitLabelColumns(const QStringList &left, const QStringList &right)
 {
-    const auto fit = [this](QList<QLabel *> &labels, const QStringList &captions, int narrowest) {
+    const auto fit = [](QList<QLabel *> &labels, const QStringList &captions, int narrowest) {
         int width = narrowest;
         for (const QString &caption : captions)
             width = std::max(width, labels[0]->fontMetrics().horizontalAdvance(caption) + LabelPad);
