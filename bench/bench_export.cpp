@@ -3,6 +3,7 @@
 // records with the memory it takes, and the workbook alone against openpyxl
 // writing the same cells in its write-only mode, in the same run.
 #include "BenchRecords.h"
+#include "BenchTiming.h"
 #include "ListSaver.h"
 #include "ProfileFile.h"
 #include "RecordLine.h"
@@ -58,20 +59,6 @@ long statusKb(const char *key)
                 .first()
                 .toLong();
     return -1;
-}
-
-// Milliseconds of processor time this process has used.
-double cpuMs()
-{
-    timespec now{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
-    return static_cast<double>(now.tv_sec) * 1e3 + static_cast<double>(now.tv_nsec) / 1e6;
-}
-
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 // writing the PDF, each the median of 3, with processor time beside the wall
 // clock, and the size of the file. TESK_BENCH_SAVE=/some/file.pdf keeps the report.
 #include "BenchRecords.h"
+#include "BenchTiming.h"
 #include "ListExport.h"
 #include "ReportContext.h"
 #include "SavedList.h"
@@ -18,23 +19,6 @@
 #include <cstdio>
 #include <ctime>
 #include <vector>
-
-namespace {
-
-double cpuMs()
-{
-    timespec now{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
-    return static_cast<double>(now.tv_sec) * 1e3 + static_cast<double>(now.tv_nsec) / 1e6;
-}
-
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
-
-} // namespace
 
 int main(int argc, char *argv[])
 {
