@@ -87,7 +87,7 @@ std::vector<const RecordFields *> graphPoints(const std::vector<RecordFields> &r
                                               const QDateTime &first, const QDateTime &last)
 {
     std::vector<const RecordFields *> points;
-    if (records.size() <= static_cast<size_t>(GraphData::LastFullIndex + 1)) {
+    if (records.size() <= static_cast<size_t>(GraphData::LastFullIndex)) {
         for (const RecordFields &r : records)
             points.push_back(&r);
     } else {
@@ -120,19 +120,24 @@ std::vector<const RecordFields *> graphPoints(const std::vector<RecordFields> &r
 }
 
 // Hands the points to the graph's data as the graph window takes the list's.
+// The graph draws and scales the points before the last one handed over (the
+// window's cursor may step onto that one), so the last point goes in twice:
+// the report's picture then holds every reading, the newest included.
 bool fillGraph(GraphData &data, const std::vector<const RecordFields *> &points)
 {
     std::vector<std::array<double, 1>> values;
     std::vector<double> times;
-    values.reserve(points.size());
-    times.reserve(points.size());
+    values.reserve(points.size() + 1);
+    times.reserve(points.size() + 1);
     for (const RecordFields *r : points) {
         values.push_back({r->value});
         times.push_back(SerialDate::fromDateTime(r->time));
     }
+    values.push_back(values.back());
+    times.push_back(times.back());
     const QString name = points.front()->instrument;
     const QString units = points.front()->units;
-    return data.PutData<1>(std::span(&name, 1), static_cast<int>(points.size()) - 1,
+    return data.PutData<1>(std::span(&name, 1), static_cast<int>(points.size()),
                            std::span<const std::array<double, 1>>(values), std::span(&units, 1),
                            std::span<const double>(times), 0, 1);
 }

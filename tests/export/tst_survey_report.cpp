@@ -150,6 +150,26 @@ private slots:
         QVERIFY(total.toInt() >= 3);
     }
 
+    void graphIsScaledToTheNewestReadingToo()
+    {
+        const QString pdftotext = QStandardPaths::findExecutable(QStringLiteral("pdftotext"));
+        QVERIFY2(!pdftotext.isEmpty(), "pdftotext (poppler-utils) reads the report back");
+        std::vector<RecordFields> records;
+        for (int i = 0; i < 20; ++i)
+            records.push_back(reading(i, 1.0));
+        records.push_back(reading(20, 100.0));
+        QTemporaryDir dir;
+        const QString pdf = dir.filePath(QStringLiteral("survey.pdf"));
+        QCOMPARE(SurveyReport::write(survey(records), pdf, context()), QString());
+        QProcess process;
+        process.start(pdftotext, {QStringLiteral("-f"), QStringLiteral("1"), QStringLiteral("-l"),
+                                  QStringLiteral("1"), pdf, QStringLiteral("-")});
+        QVERIFY(process.waitForFinished(30000));
+        const QString text = QString::fromUtf8(process.readAllStandardOutput());
+        // The top value label is the automatic scale's top, 1.1 times the largest reading.
+        QVERIFY2(text.contains(QLatin1String("110-")), qPrintable(text));
+    }
+
     void listWithoutRecordsWritesNothing()
     {
         QTemporaryDir dir;
