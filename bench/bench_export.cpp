@@ -2,9 +2,9 @@
 // workbook of a 10,000-record list (median of 11), the same for 100,000
 // records with the memory it takes, and the workbook alone against openpyxl
 // writing the same cells in its write-only mode, in the same run.
-#include "BenchRecords.h"
 #include "BenchTiming.h"
 #include "ListSaver.h"
+#include "LongListRecords.h"
 #include "ProfileFile.h"
 #include "RecordLine.h"
 #include "ScriptedOpener.h"
@@ -34,7 +34,7 @@ void fillList(WorkingListFile &list, const SurveyLegend &legend, int records)
     file.open(QIODevice::Append);
     QByteArray block;
     for (int n = 0; n < records; ++n) {
-        block += WorkingListFile::quoted(benchRecordText(n));
+        block += WorkingListFile::quoted(longListRecordText(n));
         if (block.size() > 1 << 20) {
             file.write(block);
             block.clear();

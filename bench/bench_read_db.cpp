@@ -1,6 +1,6 @@
 // Loading a long working list, reading a whole saved list, and the cost of one
 // reading written to disk.
-#include "BenchRecords.h"
+#include "LongListRecords.h"
 #include "RecordLine.h"
 #include "SavedList.h"
 #include "WorkingListFile.h"
@@ -35,7 +35,7 @@ QString longList()
         QFile file(name);
         file.open(QIODevice::Append);
         for (int n = 0; n < ListRecords; ++n)
-            file.write(WorkingListFile::quoted(benchRecordText(n)));
+            file.write(WorkingListFile::quoted(longListRecordText(n)));
         return name;
     }();
     return path;
@@ -72,7 +72,7 @@ void BM_AppendRecordWithFlush(benchmark::State &state)
 {
     WorkingListFile list(folder().filePath(QStringLiteral("append.lst")));
     list.OpenNewTempFile({});
-    const QString line = benchRecordText(1);
+    const QString line = longListRecordText(1);
     for (auto _ : state)
         benchmark::DoNotOptimize(list.appendRecord(line));
 }

@@ -1,9 +1,9 @@
 // The survey report of a list of 100,000 records: reading the list file and
 // writing the PDF, each the median of 3, with processor time beside the wall
 // clock, and the size of the file. TESK_BENCH_SAVE=/some/file.pdf keeps the report.
-#include "BenchRecords.h"
 #include "BenchTiming.h"
 #include "ListExport.h"
+#include "LongListRecords.h"
 #include "ReportContext.h"
 #include "SavedList.h"
 #include "SurveyReport.h"
@@ -36,7 +36,7 @@ int main(int argc, char *argv[])
               "Survey location: Hall 3", "Surveyor: J. Smith"})
             block += WorkingListFile::quoted(QString::fromLatin1(line));
         for (int n = 0; n < 100'000; ++n)
-            block += WorkingListFile::quoted(benchRecordText(n));
+            block += WorkingListFile::quoted(longListRecordText(n));
         file.write(block);
     }
     ReportContext context;

@@ -1,9 +1,9 @@
 // A saved list opened in the viewer: its file read into records and the
 // graph, and the whole window up to its first painting, for lists of growing
 // length.
-#include "BenchRecords.h"
 #include "FixedClock.h"
 #include "ListViewer.h"
+#include "LongListRecords.h"
 #include "ProfileFile.h"
 #include "WorkingListFile.h"
 #include "frmViewer.h"
@@ -39,7 +39,7 @@ QString savedList(int records)
     QFile file(name);
     file.open(QIODevice::Append);
     for (int n = 0; n < records; ++n)
-        file.write(WorkingListFile::quoted(benchRecordText(n)));
+        file.write(WorkingListFile::quoted(longListRecordText(n)));
     return made[records] = name;
 }
 

@@ -1,4 +1,5 @@
 #include "FileSizeLimit.h"
+#include "LongListRecords.h"
 #include "MeasurementDecoder.h"
 #include "ProgramHarness.h"
 #include "RecordLine.h"
@@ -77,15 +78,7 @@ void writeList(const QString &path, int records)
           "Survey location: Hall 3", "Surveyor: Ann", "Signture:"})
         bytes += '"' + QByteArray(line) + "\"\r\n";
     for (int n = 0; n < records; ++n) {
-        MeasurementRecord r;
-        r.InstNum = QStringLiteral("12345678901");
-        r.time = DateTimeText::format(
-            DateTimeText::wallClock(QDate(2024, 5, 1), QTime(0, 0)).addSecs(5LL * n + 1));
-        r.vl = QString::number(n % 1000) + QStringLiteral(".25");
-        r.Units = QStringLiteral("uSv/h");
-        r.Detector = QStringLiteral("GM");
-        r.ErrorSn = QStringLiteral(" ");
-        bytes += '"' + RecordLine::format(r).toLatin1() + "\"\r\n";
+        bytes += '"' + longListRecordText(n).toLatin1() + "\"\r\n";
         if (bytes.size() > (1 << 20)) {
             QVERIFY(file.write(bytes) == bytes.size());
             bytes.clear();

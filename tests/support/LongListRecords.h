@@ -7,7 +7,7 @@
 #include <QString>
 
 // The record line of the n-th reading of a long list, five seconds apart.
-inline QString benchRecordText(int n)
+inline QString longListRecordText(int n)
 {
     MeasurementRecord r;
     r.InstNum = QStringLiteral("12345678901");
