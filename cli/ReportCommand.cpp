@@ -37,10 +37,10 @@ void ReportCommand::start()
         return;
     }
     const SavedList list = SavedList::read(m_request.list);
-    if (list.error.isEmpty() && list.firstDamagedLine > 0)
+    if (list.error.isEmpty() && list.firstSkippedLine > 0)
         m_output.message(tr("Line %1 of %2 cannot be read; the report holds the records before "
                             "it.")
-                             .arg(list.firstDamagedLine)
+                             .arg(list.firstSkippedLine)
                              .arg(m_request.list));
     const QString problem =
         SurveyReport::write(list, m_request.pdf, ReportContext::fromSettings(m_settings, m_clock));

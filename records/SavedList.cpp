@@ -26,7 +26,8 @@ SavedList SavedList::read(QIODevice &device)
         }
         auto fields = RecordLine::read(text);
         if (!fields) {
-            list.firstDamagedLine = reader.lineNumber();
+            list.firstSkippedLine = reader.lineNumber();
+            list.skippedLines = 1;
             break;
         }
         list.records.push_back(std::move(*fields));

@@ -17,8 +17,9 @@ class SavedList
 public:
     QStringList header; // the leading header (legend) lines, as the loader takes them
     std::vector<RecordFields> records; // every record line, in file order
-    qint64 firstDamagedLine = 0;       // 1-based line number of the first line that is neither
+    qint64 firstSkippedLine = 0;       // 1-based line number of the first line that is neither
                                        // header nor record (reading stops there); 0 when none
+    qint64 skippedLines = 0;           // how many lines were neither header nor record
     QString error;                     // why the data is not a list at all; empty when it is one
 
     // Reads CR, LF and CR LF line ends alike; bounded memory per line (a line

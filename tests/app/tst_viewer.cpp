@@ -188,7 +188,7 @@ private slots:
                  qPrintable(refused));
     }
 
-    void firstDamagedLineIsNamedAndTheRecordsBeforeItAreShown()
+    void firstSkippedLineIsNamedAndTheRecordsBeforeItAreShown()
     {
         Survey survey;
         writeSurvey(survey.path, 30, 20);

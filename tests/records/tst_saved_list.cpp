@@ -78,7 +78,7 @@ private slots:
             QCOMPARE(list.records[static_cast<size_t>(n)],
                      *RecordLine::read(RecordLine::format(reading(n))));
         QCOMPARE(list.records[2].status, 24);
-        QCOMPARE(list.firstDamagedLine, damagedLine);
+        QCOMPARE(list.firstSkippedLine, damagedLine);
     }
 
     void aStrayLineAfterTheHeaderIsTheFirstDamagedLine()
@@ -88,7 +88,7 @@ private slots:
                                          listBytes(2, "\r\n").mid(header.size()));
         QCOMPARE(list.header, Header);
         QCOMPARE(list.records.size(), size_t(0));
-        QCOMPARE(list.firstDamagedLine, qint64(7));
+        QCOMPARE(list.firstSkippedLine, qint64(7));
     }
 
     void dataThatIsNoListSaysWhy()
@@ -101,7 +101,7 @@ private slots:
         // A line of megabytes is cut, and the list after it still read.
         const SavedList list = readBytes(listBytes(1, "\n") + QByteArray(8'000'000, 'x') + "\n");
         QCOMPARE(list.records.size(), size_t(1));
-        QCOMPARE(list.firstDamagedLine, qint64(8));
+        QCOMPARE(list.firstSkippedLine, qint64(8));
     }
 };
 

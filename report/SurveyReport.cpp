@@ -321,11 +321,11 @@ void ReportPages::buildFront()
     line(Style::Section, tr("Summary"));
     const std::vector<double> pairs{0, 0.22};
     row(Style::Body, {tr("Records:"), QString::number(m_summary.records)}, pairs);
-    if (m_list.firstDamagedLine > 0)
+    if (m_list.firstSkippedLine > 0)
         row(Style::Body,
             {tr("Damaged:"), tr("line %1 of the list cannot be read; the report holds the "
                                 "records before it")
-                                 .arg(m_list.firstDamagedLine)},
+                                 .arg(m_list.firstSkippedLine)},
             pairs);
     row(Style::Body, {tr("First reading:"), timeText(m_summary.first)}, pairs);
     row(Style::Body, {tr("Last reading:"), timeText(m_summary.last)}, pairs);
@@ -492,9 +492,9 @@ QString SurveyReport::write(const SavedList &list, const QString &pdfPath,
 {
     if (!list.error.isEmpty())
         return list.error;
-    if (list.records.empty() && list.firstDamagedLine > 0)
+    if (list.records.empty() && list.firstSkippedLine > 0)
         return tr("The list holds no records: its line %1 cannot be read.")
-            .arg(list.firstDamagedLine);
+            .arg(list.firstSkippedLine);
     if (list.records.empty())
         return tr("The list holds no records.");
     const QByteArray bytes = document(list, context);
