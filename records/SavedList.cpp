@@ -7,6 +7,28 @@
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QLocale>
+
+namespace {
+
+QString sizeText(qint64 bytes)
+{
+    return QLocale().formattedDataSize(bytes, 1, QLocale::DataSizeTraditionalFormat);
+}
+
+// Names both sizes, to the byte when they would read alike.
+QString tooLarge(qint64 bytes)
+{
+    QString size = sizeText(bytes);
+    if (size == sizeText(SavedList::MaxFileBytes))
+        size = QCoreApplication::translate("SavedList", "%1 bytes").arg(QLocale().toString(bytes));
+    return QCoreApplication::translate("SavedList",
+                                       "The file is too large to be read as a list: %1, where a "
+                                       "list may be at most %2.")
+        .arg(size, sizeText(SavedList::MaxFileBytes));
+}
+
+} // namespace
 
 SavedList SavedList::read(QIODevice &device)
 {
@@ -14,6 +36,10 @@ SavedList SavedList::read(QIODevice &device)
     if (!device.isReadable()) {
         list.error = QCoreApplication::translate("SavedList", "The list cannot be read: %1")
                          .arg(device.errorString());
+        return list;
+    }
+    if (!device.isSequential() && device.size() > MaxFileBytes) {
+        list.error = tooLarge(device.size());
         return list;
     }
     ListLineReader reader(device);

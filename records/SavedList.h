@@ -1,12 +1,10 @@
 #pragma once
 
-#include "RecordFields.h"
+#include "CompactRecords.h"
 
 #include <QIODevice>
 #include <QString>
 #include <QStringList>
-
-#include <vector>
 
 // A whole list file read at once, for the survey report, the list viewer and
 // tesk-cli. Lines are read as the working list loader reads them: one quoted
@@ -15,8 +13,12 @@
 class SavedList
 {
 public:
+    // The largest list file read: a million records take some 80 MB of file
+    // and 50 MB held, so a list at the limit stays within a few hundred MB.
+    static constexpr qint64 MaxFileBytes = qint64(256) << 20;
+
     QStringList header; // the leading header (legend) lines, as the loader takes them
-    std::vector<RecordFields> records; // every record line, in file order
+    CompactRecords records;            // every record line, in file order
     qint64 firstSkippedLine = 0;       // 1-based line number of the first line that is neither
                                        // header nor record (reading stops there); 0 when none
     qint64 skippedLines = 0;           // how many lines were neither header nor record

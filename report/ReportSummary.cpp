@@ -7,8 +7,8 @@
 
 namespace {
 
-ReportSummary::ThresholdFigures aboveLevel(const std::vector<RecordFields> &records,
-                                           const QString &name, double level)
+ReportSummary::ThresholdFigures aboveLevel(const CompactRecords &records, const QString &name,
+                                           double level)
 {
     ReportSummary::ThresholdFigures figures{name, level, 0, 0, {}, {}};
     qint64 run = 0;
@@ -32,8 +32,8 @@ ReportSummary::ThresholdFigures aboveLevel(const std::vector<RecordFields> &reco
 
 } // namespace
 
-ReportSummary ReportSummary::of(const std::vector<RecordFields> &records,
-                                std::optional<double> warning, std::optional<double> alarm)
+ReportSummary ReportSummary::of(const CompactRecords &records, std::optional<double> warning,
+                                std::optional<double> alarm)
 {
     ReportSummary summary;
     summary.records = static_cast<qint64>(records.size());

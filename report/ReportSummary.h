@@ -1,6 +1,6 @@
 #pragma once
 
-#include "RecordFields.h"
+#include "CompactRecords.h"
 
 #include <QDateTime>
 #include <QString>
@@ -48,7 +48,7 @@ public:
     std::vector<ThresholdFigures> thresholds; // warning, then alarm, those in force
     std::vector<StatusCount> statuses;        // in the order the words first appear
 
-    static ReportSummary of(const std::vector<RecordFields> &records, std::optional<double> warning,
+    static ReportSummary of(const CompactRecords &records, std::optional<double> warning,
                             std::optional<double> alarm);
 
     // "3 d 04:05:06", or "04:05:06" under a day.

@@ -25,6 +25,7 @@
 #include <algorithm>
 #include <array>
 #include <numeric>
+#include <optional>
 
 namespace {
 
@@ -83,17 +84,16 @@ std::array<QString, ListToCells::ColumnCount> recordCells(const RecordFields &r)
 // The points the graph is drawn from, in time order: every reading when the
 // graph can hold them all, else the lowest and highest reading of each of
 // GraphColumns stretches of time, which keeps every peak in the picture.
-std::vector<const RecordFields *> graphPoints(const std::vector<RecordFields> &records,
-                                              const QDateTime &first, const QDateTime &last)
+std::vector<RecordFields> graphPoints(const CompactRecords &records, const QDateTime &first,
+                                      const QDateTime &last)
 {
-    std::vector<const RecordFields *> points;
+    std::vector<RecordFields> points;
     if (records.size() <= static_cast<size_t>(GraphData::LastFullIndex)) {
-        for (const RecordFields &r : records)
-            points.push_back(&r);
+        points.assign(records.begin(), records.end());
     } else {
         const double span = static_cast<double>(first.msecsTo(last));
-        std::vector<std::pair<const RecordFields *, const RecordFields *>> columns(
-            SurveyReport::GraphColumns, {nullptr, nullptr});
+        std::vector<std::pair<std::optional<RecordFields>, std::optional<RecordFields>>> columns(
+            SurveyReport::GraphColumns);
         for (const RecordFields &r : records) {
             // Readings all of one time fall in the first column.
             const double at = span > 0 ? static_cast<double>(first.msecsTo(r.time)) / span : 0;
@@ -101,21 +101,20 @@ std::vector<const RecordFields *> graphPoints(const std::vector<RecordFields> &r
                 columns[static_cast<size_t>(std::clamp(at * (SurveyReport::GraphColumns - 1), 0.0,
                                                        double(SurveyReport::GraphColumns - 1)))];
             if (!low || r.value < low->value)
-                low = &r;
+                low = r;
             if (!high || r.value > high->value)
-                high = &r;
+                high = r;
         }
         for (const auto &[low, high] : columns) {
             if (!low)
                 continue;
-            points.push_back(low);
+            points.push_back(*low);
             if (high != low)
-                points.push_back(high);
+                points.push_back(*high);
         }
     }
-    std::stable_sort(
-        points.begin(), points.end(),
-        [](const RecordFields *a, const RecordFields *b) { return a->time < b->time; });
+    std::stable_sort(points.begin(), points.end(),
+                     [](const RecordFields &a, const RecordFields &b) { return a.time < b.time; });
     return points;
 }
 
@@ -123,20 +122,20 @@ std::vector<const RecordFields *> graphPoints(const std::vector<RecordFields> &r
 // The graph draws and scales the points before the last one handed over (the
 // window's cursor may step onto that one), so the last point goes in twice:
 // the report's picture then holds every reading, the newest included.
-bool fillGraph(GraphData &data, const std::vector<const RecordFields *> &points)
+bool fillGraph(GraphData &data, const std::vector<RecordFields> &points)
 {
     std::vector<std::array<double, 1>> values;
     std::vector<double> times;
     values.reserve(points.size() + 1);
     times.reserve(points.size() + 1);
-    for (const RecordFields *r : points) {
-        values.push_back({r->value});
-        times.push_back(SerialDate::fromDateTime(r->time));
+    for (const RecordFields &r : points) {
+        values.push_back({r.value});
+        times.push_back(SerialDate::fromDateTime(r.time));
     }
     values.push_back(values.back());
     times.push_back(times.back());
-    const QString name = points.front()->instrument;
-    const QString units = points.front()->units;
+    const QString name = points.front().instrument;
+    const QString units = points.front().units;
     return data.PutData<1>(std::span(&name, 1), static_cast<int>(points.size()),
                            std::span<const std::array<double, 1>>(values), std::span(&units, 1),
                            std::span<const double>(times), 0, 1);
@@ -401,7 +400,7 @@ void ReportPages::paintItem(QPainter &painter, const Item &item)
 void ReportPages::paintGraph(QPainter &painter, const QRectF &area)
 {
     painter.setFont(font(Style::Body));
-    const std::vector<const RecordFields *> points =
+    const std::vector<RecordFields> points =
         graphPoints(m_list.records, m_summary.first, m_summary.last);
     auto data = std::make_unique<GraphData>();
     if (m_summary.first == m_summary.last || !fillGraph(*data, points)) {

@@ -103,6 +103,30 @@ private slots:
         QCOMPARE(list.records.size(), size_t(1));
         QCOMPARE(list.firstSkippedLine, qint64(8));
     }
+
+    void aFilePastTheLimitIsRefusedWithItsSizeAndTheLimit_data()
+    {
+        QTest::addColumn<qint64>("size");
+        QTest::addColumn<QString>("sizeSaid");
+        QTest::newRow("one byte past") << SavedList::MaxFileBytes + 1 << "268435457 bytes";
+        QTest::newRow("2 GB") << (qint64(2) << 30) << "2.0 GB";
+    }
+
+    void aFilePastTheLimitIsRefusedWithItsSizeAndTheLimit()
+    {
+        QFETCH(qint64, size);
+        QFETCH(QString, sizeSaid);
+        QLocale::setDefault(QLocale::c());
+        QTemporaryDir dir;
+        QFile file(dir.filePath(QStringLiteral("large.lst")));
+        // A sparse file: refused before a byte of it is read.
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.resize(size));
+        file.close();
+        const SavedList list = SavedList::read(file.fileName());
+        QVERIFY2(list.error.contains(sizeSaid) && list.error.contains(QStringLiteral("256.0 MB")),
+                 qPrintable(list.error));
+        QVERIFY(list.records.empty());
+    }
 };
 
 QTEST_GUILESS_MAIN(TestSavedList)
