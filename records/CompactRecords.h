@@ -90,6 +90,8 @@ public:
     RecordFields back() const { return (*this)[size() - 1]; }
     const_iterator begin() const { return {this, 0}; }
     const_iterator end() const { return {this, size()}; }
+    const_iterator cbegin() const { return begin(); }
+    const_iterator cend() const { return end(); }
 
     // Throws std::length_error when the texts outgrow the pool's 4 GB.
     void push_back(const RecordFields &record);

@@ -14,7 +14,7 @@ class SavedList
 {
 public:
     // The largest list file read: a million records take some 80 MB of file
-    // and 50 MB held, so a list at the limit stays within a few hundred MB.
+    // and 40 MB held, so a list at the limit stays within a few hundred MB.
     static constexpr qint64 MaxFileBytes = qint64(256) << 20;
 
     QStringList header; // the leading header (legend) lines, as the loader takes them
