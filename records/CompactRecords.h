@@ -16,7 +16,7 @@
 // takes some 300): numbers as they are, the texts in a pool where a text
 // repeated from record to record is kept once. It is used as a vector of
 // RecordFields that hands out each record by value, equal to the one put in.
-// A time in a spec other than UTC or local time is kept as its UTC instant.
+// A time given with a fixed offset or a time zone is kept as its UTC instant.
 class CompactRecords
 {
 public:
