@@ -78,7 +78,7 @@ private slots:
         const GraphData &data = program.graph().data();
         QCOMPARE(data.AllNumberOfPoints, 6);
         QCOMPARE(data.NumberOfPoints, 6);
-        // Values 2..6 (point 0 left out) widen to 1.6 .. 6.6.
+        // Values 1..6 of the points drawn widen to 0.8 .. 6.6.
         QLabel *top = program.graphWidget<QLabel>(QStringLiteral("lblY0"));
         QVERIFY(top->isVisible());
         QCOMPARE(top->text(), QStringLiteral("6.6-"));
@@ -114,7 +114,7 @@ private slots:
         QCOMPARE(program.graph().data().AllNumberOfPoints, 11);
     }
 
-    void theOptionsWindowsOnlineChoiceOutlastsItsHiding()
+    void theOptionsWindowsOnlineChoiceOutlastsItsHidingAndTheGraphsButtonSaysSo()
     {
         GraphProgram program;
         program.readMany(10);
@@ -128,6 +128,8 @@ private slots:
         QEvent activation(QEvent::WindowActivate);
         QApplication::sendEvent(&program.graphWindow(), &activation);
         QVERIFY(program.graph().bOnline());
+        QCOMPARE(program.graphWidget<QPushButton>(QStringLiteral("btOnLine"))->text(),
+                 QStringLiteral("OffLine"));
         const qint16 shown = program.graph().data().AllNumberOfPoints;
         program.read(11);
         QCOMPARE(program.graph().data().AllNumberOfPoints, shown + 1);
