@@ -87,37 +87,6 @@ private slots:
         QVERIFY(!program.graphWidget<QLabel>(QStringLiteral("lblY1_0"))->isVisible());
     }
 
-    void valueLabelsHoldTheFirstPeakAndTellBackgroundReadingsApart_data()
-    {
-        QTest::addColumn<QList<double>>("readings");
-        QTest::addColumn<QString>("top"); // how the top label begins
-        QTest::newRow("a first peak")
-            << QList<double>{9.0, 0.5, 0.6, 0.7, 0.55, 0.65, 0.5, 0.6, 0.7}
-            << QStringLiteral("9.9-");
-        QTest::newRow("background")
-            << QList<double>{0.08, 0.1, 0.14, 0.12, 0.09, 0.11, 0.13, 0.1, 0.12}
-            << QStringLiteral("0.15");
-    }
-
-    void valueLabelsHoldTheFirstPeakAndTellBackgroundReadingsApart()
-    {
-        QFETCH(QList<double>, readings);
-        QFETCH(QString, top);
-        GraphProgram program;
-        for (const double value : std::as_const(readings))
-            program.read(value);
-        QVERIFY(program.openGraph());
-        QStringList captions;
-        for (int k = 0; k < 10; ++k) {
-            auto *label = program.graphWidget<QLabel>(QStringLiteral("lblY%1").arg(k));
-            if (label->isVisible())
-                captions << label->text();
-        }
-        QVERIFY2(captions.first().startsWith(top), qPrintable(captions.first()));
-        QVERIFY2(captions.size() >= 3 && captions.removeDuplicates() == 0,
-                 qPrintable(captions.join(u' ')));
-    }
-
     void onlineFollowAddsReadingsAfterOnline()
     {
         GraphProgram program;

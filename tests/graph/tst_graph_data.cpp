@@ -100,16 +100,6 @@ private slots:
         QCOMPARE(data.frame.height, -100.0f);
     }
 
-    void savedFilesGraphRunsThroughItsLastPoint()
-    {
-        GraphData data;
-        data.throughLastPoint = true;
-        QVERIFY(Readings({1, 2, 3, 4, 5, 6, 7, 80}).handTo(data, 7));
-        QCOMPARE(data.ScaleMax[0], 88.0);
-        QCOMPARE(data.TimeMax, data.Times[7]);
-        QCOMPARE(data.CalcTotals().TotSec, 7 * 60);
-    }
-
     void rangeSelectionNeedsFivePointsAndTakesEitherDirection()
     {
         GraphData data;
