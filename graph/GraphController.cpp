@@ -180,6 +180,11 @@ void GraphController::onlineSwitch()
 void GraphController::setOnline(bool online)
 {
     m_graphOnline = online;
+    showOnlineCaptions(online);
+}
+
+void GraphController::showOnlineCaptions(bool online)
+{
     m_buttonCaption = online ? QStringLiteral("OffLine") : QStringLiteral("online");
     m_menuCaption = online ? QStringLiteral("OffLine") : QStringLiteral("OnLine");
     emit onlineChanged();
@@ -201,10 +206,11 @@ void GraphController::dataHandleOnlineClicked()
         m_host.reReadList();
         m_bOnline = true;
     }
-    // The graph's button names what its next click does, so it follows the
-    // gate: a caption offering to go online while readings are pushed would
-    // have the next click push them all the same.
-    setOnline(m_bOnline);
+    // The choice lasts until the graph is next activated, whose double
+    // switch sets the gate back to the graph's own flag. Until then the
+    // graph's captions tell the gate's state, so that they never offer to go
+    // online while readings are pushed; the graph's flag stays as it was.
+    showOnlineCaptions(m_bOnline);
 }
 
 QString GraphController::dataHandleCaption() const

@@ -130,6 +130,7 @@ signals:
 private:
     void ShowPoint();
     void redraw();
+    void showOnlineCaptions(bool online);
 
     GraphHost &m_host;
     GraphData m_data;

@@ -114,24 +114,28 @@ private slots:
         QCOMPARE(program.graph().data().AllNumberOfPoints, 11);
     }
 
-    void theOptionsWindowsOnlineChoiceOutlastsItsHidingAndTheGraphsButtonSaysSo()
+    void theOptionsWindowsOnlineChoiceLastsUntilTheGraphComesToTheFrontAndItsButtonSaysSo()
     {
         GraphProgram program;
         program.readMany(10);
         QVERIFY(program.openGraph());
         FrmDataHandle &options = program.graphWindow().optionsWindow();
+        auto *online = program.graphWidget<QPushButton>(QStringLiteral("btOnLine"));
         program.graphWidget<QPushButton>(QStringLiteral("btEdit"))->click();
         QVERIFY(QTest::qWaitForWindowActive(&options));
         options.findChild<QPushButton *>(QStringLiteral("btOnline"))->click();
         QVERIFY(!options.isVisible());
-        // The graph comes to the front again.
-        QEvent activation(QEvent::WindowActivate);
-        QApplication::sendEvent(&program.graphWindow(), &activation);
         QVERIFY(program.graph().bOnline());
-        QCOMPARE(program.graphWidget<QPushButton>(QStringLiteral("btOnLine"))->text(),
-                 QStringLiteral("OffLine"));
+        QCOMPARE(online->text(), QStringLiteral("OffLine"));
         const qint16 shown = program.graph().data().AllNumberOfPoints;
         program.read(11);
+        QCOMPARE(program.graph().data().AllNumberOfPoints, shown + 1);
+        // The graph comes to the front again: its own flag, off, rules.
+        QEvent activation(QEvent::WindowActivate);
+        QApplication::sendEvent(&program.graphWindow(), &activation);
+        QVERIFY(!program.graph().bOnline());
+        QCOMPARE(online->text(), QStringLiteral("Online"));
+        program.read(12);
         QCOMPARE(program.graph().data().AllNumberOfPoints, shown + 1);
     }
 
