@@ -49,7 +49,7 @@ void MeterQuery::answered(const QString &instrument)
         break;
     }
     case Kind::Calibration:
-        m_session.link().SendCommand(CommandFrame::GetCalibration, false, true);
+        m_session.askCalibration();
         m_calibrationWait.start();
         return;
     }

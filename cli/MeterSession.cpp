@@ -13,6 +13,7 @@ MeterSession::MeterSession(QObject *parent) : QObject(parent), m_link(m_trace, *
     connect(&m_transport, &SerialTransport::lost, this, &MeterSession::fail);
     // After the link's own handling of the missing reply, which counts it.
     connect(&m_link.Timer2, &QTimer::timeout, this, &MeterSession::replyMissing);
+    connect(&m_link, &InstrumentLink::replyRejected, this, &MeterSession::replyRejected);
 }
 
 MeterSession::~MeterSession()
@@ -50,10 +51,39 @@ void MeterSession::sendTest()
     m_link.SendCommand(CommandFrame::Test, true, true);
 }
 
+void MeterSession::askCalibration()
+{
+    m_calibrationPending = true;
+    m_link.SendCommand(CommandFrame::GetCalibration, false, true);
+}
+
 void MeterSession::replyMissing()
 {
     if (m_testing && !m_failed && m_link.ErrCount <= InstrumentLink::ErrorsTolerated)
         sendTest();
+}
+
+// A bad reply to the test or to the calibration request counts like a
+// missing one: the command goes out again until too many went wrong in a
+// row. Nothing else would ever ask again, and the command would wait for ever.
+void MeterSession::replyRejected()
+{
+    if (m_failed || !(m_testing || m_calibrationPending))
+        return;
+    if (m_link.ErrCount > InstrumentLink::ErrorsTolerated) {
+        fail(badRepliesMessage());
+        return;
+    }
+    if (m_testing)
+        sendTest();
+    else
+        askCalibration();
+}
+
+QString MeterSession::badRepliesMessage() const
+{
+    return tr("The meter on %1 sent %2 bad replies in a row.")
+        .arg(m_device, QString::number(m_link.ErrCount));
 }
 
 void MeterSession::testAnswered()
@@ -78,6 +108,7 @@ void MeterSession::measurementReceived(const QByteArray &message)
 
 void MeterSession::calibrationReceived(const CalibrationRecord &record)
 {
+    m_calibrationPending = false;
     emit calibration(record);
 }
 
@@ -97,7 +128,7 @@ void MeterSession::notResponding()
 
 void MeterSession::downloadStopped()
 {
-    fail(tr("The meter on %1 sent %2 bad replies in a row.").arg(m_device).arg(m_link.ErrCount));
+    fail(badRepliesMessage());
 }
 
 void MeterSession::unexpectedFailure(const UnexpectedFailure &failure)
@@ -111,6 +142,7 @@ void MeterSession::fail(const QString &reason)
         return;
     m_failed = true;
     m_testing = false;
+    m_calibrationPending = false;
     m_link.Timer1.stop();
     m_link.Timer2.stop();
     emit failed(reason);

@@ -28,8 +28,11 @@ public:
     void close();
 
     // Sends the link test until the meter answers (meterAnswered) or four
-    // replies in a row are missing (failed).
+    // replies in a row are missing or bad (failed).
     void testMeter();
+    // Asks for the calibration record (calibration), again after a bad reply,
+    // until four replies in a row were bad (failed).
+    void askCalibration();
 
     InstrumentLink &link() { return m_link; }
     const QString &device() const { return m_device; }
@@ -60,6 +63,8 @@ private:
 
     void sendTest();
     void replyMissing();
+    void replyRejected();
+    QString badRepliesMessage() const;
     void fail(const QString &reason);
 
     TraceLog m_trace;
@@ -67,5 +72,6 @@ private:
     SerialTransport m_transport;
     QString m_device;
     bool m_testing = false;
+    bool m_calibrationPending = false;
     bool m_failed = false;
 };

@@ -19,6 +19,12 @@ QString dateTimeText(double days)
 GraphController::GraphController(GraphHost &host, QObject *parent) : QObject(parent), m_host(host)
 {}
 
+QString GraphController::title() const
+{
+    const QString title = QStringLiteral("Graph for point ") + m_data.GraphPointName;
+    return titleNote.isEmpty() ? title : title + QStringLiteral(" - ") + titleNote;
+}
+
 void GraphController::drawingFinished()
 {
     m_marker.reset();
@@ -35,14 +41,14 @@ void GraphController::activated()
     m_readout.time.clear();
     m_readout.data.clear();
     emit readoutChanged();
-    // The online switch pressed twice: each flag ends as it was, the options
-    // window's choice included, the captions read the switch's words, and
-    // the pass that goes online has the main window read its list again.
-    const bool gate = m_bOnline;
+    // The online switch pressed twice: the graph's flag ends as it was, the
+    // options window's gate ends equal to it, the captions read the switch's
+    // words, and the pass that goes online has the main window read its list
+    // again. A saved file's graph is never online.
+    if (ofSavedFile)
+        return;
     onlineSwitch();
     onlineSwitch();
-    if (m_bOnline != gate)
-        setDataHandleOnline(gate);
 }
 
 void GraphController::dragInterrupted()
@@ -93,7 +99,7 @@ void GraphController::releaseAt(double x)
 void GraphController::stepCursor(int direction, bool fast)
 {
     const int next = CurPoint + direction * (fast ? 10 : 1);
-    if (next < 0 || next > m_data.NumberOfPoints - 1)
+    if (next < 0 || next > m_data.lastDrawn())
         return;
     CurPoint = next;
     ShowPoint();
@@ -174,6 +180,11 @@ void GraphController::onlineSwitch()
 void GraphController::setOnline(bool online)
 {
     m_graphOnline = online;
+    showOnlineCaptions(online);
+}
+
+void GraphController::showOnlineCaptions(bool online)
+{
     m_buttonCaption = online ? QStringLiteral("OffLine") : QStringLiteral("online");
     m_menuCaption = online ? QStringLiteral("OffLine") : QStringLiteral("OnLine");
     emit onlineChanged();
@@ -195,7 +206,11 @@ void GraphController::dataHandleOnlineClicked()
         m_host.reReadList();
         m_bOnline = true;
     }
-    emit onlineChanged();
+    // The choice lasts until the graph is next activated, whose double
+    // switch sets the gate back to the graph's own flag. Until then the
+    // graph's captions tell the gate's state, so that they never offer to go
+    // online while readings are pushed; the graph's flag stays as it was.
+    showOnlineCaptions(m_bOnline);
 }
 
 QString GraphController::dataHandleCaption() const

@@ -58,12 +58,17 @@ public:
 
     bool ShowEditButton = false;
     qint16 AutoArrange = 0;
+    // The graph of a saved file: nothing new arrives, so it is never online
+    // and offers neither Online nor Refresh.
+    bool ofSavedFile = false;
+    // Said in the title after the point's name, empty for none.
+    QString titleNote;
 
     // Whether the graph window is on screen; the window keeps this current.
     bool isShown() const { return m_shown; }
     void setShown(bool shown) { m_shown = shown; }
 
-    QString title() const { return QStringLiteral("Graph for point ") + m_data.GraphPointName; }
+    QString title() const;
     // The window has drawn the curves: hands the totals to the main window.
     void drawingFinished();
 
@@ -125,6 +130,7 @@ signals:
 private:
     void ShowPoint();
     void redraw();
+    void showOnlineCaptions(bool online);
 
     GraphHost &m_host;
     GraphData m_data;

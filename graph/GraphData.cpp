@@ -5,7 +5,6 @@
 namespace {
 
 constexpr double NoMinimum = 9999999.0;
-constexpr int PointsNeeded = 5;
 
 // A difference of date-times taken as a time of day, in whole seconds.
 qint64 timeOfDaySeconds(double days)
@@ -80,12 +79,14 @@ void GraphData::CalculateScale()
     ScaleMin = {NoMinimum, NoMinimum};
     ScaleMax = {0.0, 0.0};
     TimeMin = Times[0];
-    TimeMax = NumberOfPoints > 0 ? Times[static_cast<size_t>(NumberOfPoints - 1)] : 0.0;
+    const int last = lastDrawn();
+    TimeMax = last >= 0 ? Times[static_cast<size_t>(last)] : 0.0;
     if (Scaling == 0 || Scaling == 1) {
-        for (int i = 0; i < NumberOfPoints; ++i) {
+        // Every point the curves run through, point 0 and the points at its
+        // time included: a first reading that is the survey's peak stays
+        // inside the picture.
+        for (int i = 0; i <= last; ++i) {
             const auto p = static_cast<size_t>(i);
-            if (Times[p] == 0.0)
-                continue;
             for (size_t c = 0; c < 2; ++c) {
                 ScaleMin[c] = std::min(ScaleMin[c], Values[p][c]);
                 ScaleMax[c] = std::max(ScaleMax[c], Values[p][c]);
@@ -119,15 +120,16 @@ double GraphData::MapToLeftScale(double value) const
 GraphData::Totals GraphData::CalcTotals() const
 {
     Totals totals;
-    for (int i = 0; i + 1 < NumberOfPoints; ++i) {
+    const int last = lastDrawn();
+    for (int i = 0; i < last; ++i) {
         const auto p = static_cast<size_t>(i);
         const auto s = static_cast<double>(timeOfDaySeconds(Times[p + 1] - Times[p]));
         totals.TotCounts1 += s * Values[p + 1][0] * Values[p + 1][2];
         totals.TotCounts2 += s * Values[p + 1][1] * Values[p + 1][2];
     }
-    if (NumberOfPoints > 0)
-        totals.TotSec = static_cast<qint32>(
-            timeOfDaySeconds(Times[static_cast<size_t>(NumberOfPoints - 1)] - Times[0]));
+    if (last >= 0)
+        totals.TotSec =
+            static_cast<qint32>(timeOfDaySeconds(Times[static_cast<size_t>(last)] - Times[0]));
     return totals;
 }
 

@@ -20,6 +20,7 @@ public:
     static constexpr int LastFullIndex = 3000;
     static constexpr int ChannelCount = 3;
     static constexpr int UnitWidth = 10;
+    static constexpr int PointsNeeded = 5;     // in a range, for it to be shown
     static constexpr double Unsupplied = -1.0; // every point of a channel not handed over
 
     using Point = std::array<double, ChannelCount>;
@@ -82,8 +83,14 @@ public:
     // The absolute date-time of shown point i.
     double absoluteTime(int i) const { return FirstTime + Times[static_cast<size_t>(i)]; }
 
+    // The last shown point that the curves, the scale and the arrow keys
+    // reach: the one before NumberOfPoints, or NumberOfPoints itself for a
+    // saved file, where no newer reading is still to come.
+    int lastDrawn() const { return throughLastPoint ? NumberOfPoints : NumberOfPoints - 1; }
+
     qint16 NumberOfPoints = 0;
     qint16 AllNumberOfPoints = 0;
+    bool throughLastPoint = false;
     qint16 Scaling = 0;
     qint16 GraphIndex = 0;
     qint16 Selecting = 0;

@@ -26,13 +26,23 @@ public:
         int timeTop = 0;
     };
 
-    static Layout layout(const QRect &plot, int h, int w);
+    // The numbers of labels come from the size of the picture, their places
+    // from `scale`, the rectangle the full scale maps onto.
+    static Layout layout(const QSize &picture, const QRect &scale, int h, int w);
+    static Layout layout(const QRect &plot, int h, int w)
+    {
+        return layout(plot.size(), plot, h, w);
+    }
 
-    // A value rounded to one decimal, halves to the even neighbour, in its
-    // shortest form with a full stop: "12.5", "0", "-3.2".
-    static QString valueText(double value);
+    static constexpr int MaxDecimals = 6;
 
-    // Captions from the top of the scale down: "100-", ... (left), "-3.2" (right).
+    // A value rounded to `decimals` decimals, halves to the even neighbour, in
+    // its shortest form with a full stop: "12.5", "0", "-3.2".
+    static QString valueText(double value, int decimals = 1);
+
+    // Captions from the top of the scale down: "100-", ... (left), "-3.2"
+    // (right); one decimal, or the fewest more (up to 6) that tell
+    // neighbouring captions apart.
     static QStringList leftCaptions(const GraphData &data, int count);
     static QStringList rightCaptions(const GraphData &data, int count);
     // Date-times from the left edge to the right one.

@@ -24,8 +24,8 @@ double GraphPainter::xFromPixel(double px) const
 void GraphPainter::drawCurves(QImage &picture, bool marks) const
 {
     picture.fill(Qt::white);
-    const int n = m_data.NumberOfPoints;
-    if (n < 1 || !usable())
+    const int n = m_data.lastDrawn() + 1;
+    if (m_data.NumberOfPoints < 1 || !usable())
         return;
     QPainter painter(&picture);
     const auto &times = m_data.Times;

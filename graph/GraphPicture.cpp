@@ -93,8 +93,8 @@ QPointF bounded(const QPointF &p)
 void drawCurves(QPainter &painter, const Geometry &g, const GraphMapping &map,
                 const GraphData &data, bool marks)
 {
-    const int n = data.NumberOfPoints;
-    if (n < 1 || !map.usable())
+    const int n = data.lastDrawn() + 1;
+    if (data.NumberOfPoints < 1 || !map.usable())
         return;
     const auto at = [&](int i, size_t channel) {
         const auto p = static_cast<size_t>(i);

@@ -57,6 +57,7 @@ qint16 InstrumentLink::ExtractMess(const QByteArray &message, qint16 result)
                 m_listener.downloadStopped();
             }
         }
+        emit replyRejected();
     }
     return result;
 }

@@ -64,6 +64,8 @@ signals:
     void writeRequested(const QByteArray &bytes);
     // Read and drop whatever input is waiting; sent before the command it goes with.
     void discardInputRequested();
+    // A reply was bad (wrong checksum, too short) and has been counted.
+    void replyRejected();
 
 private:
     qint16 ExtractMess(const QByteArray &message, qint16 result);

@@ -6,6 +6,7 @@
 #include <QFileDialog>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QItemSelectionModel>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
@@ -117,6 +118,13 @@ void frmViewer::connectCommands()
 
 void frmViewer::showGraph()
 {
+    // The selected rows, or the whole survey.
+    QList<int> rows;
+    for (const QItemSelectionRange &range : m_table->selectionModel()->selection()) {
+        for (int row = range.top(); row <= range.bottom(); ++row)
+            rows.append(row);
+    }
+    m_viewer.showInGraph(rows);
     if (!m_graph)
         m_graph = new frmGraph(m_viewer.graph(), this);
     m_graph->showBeside(this, false);

@@ -1,5 +1,6 @@
 #include "ListViewer.h"
 
+#include "CurveThinning.h"
 #include "GraphData.h"
 #include "ReportContext.h"
 #include "SerialDate.h"
@@ -11,6 +12,7 @@
 
 #include <algorithm>
 #include <array>
+#include <numeric>
 #include <vector>
 
 ListViewer::ListViewer(const QString &path, const Services &services, QObject *parent)
@@ -23,7 +25,7 @@ QString ListViewer::load()
     if (!list.error.isEmpty())
         return tr("%1 is not a list of readings: %2").arg(QFileInfo(m_path).fileName(), list.error);
     m_list = std::move(list);
-    fillGraph();
+    m_graphFilled = showInGraph();
     return {};
 }
 
@@ -38,10 +40,6 @@ QString ListViewer::note() const
     if (m_list.firstSkippedLine > 0)
         said << tr("Line %1 is damaged: the records from there on are not shown.")
                     .arg(m_list.firstSkippedLine);
-    const auto shown = static_cast<qsizetype>(GraphData::LastFullIndex) + 1;
-    if (m_graphFilled && recordCount() > shown)
-        said << tr("The graph holds the first %1 of the %2 records.")
-                    .arg(QLocale().toString(shown), QLocale().toString(recordCount()));
     return said.join(u' ');
 }
 
@@ -61,21 +59,58 @@ QString ListViewer::writeReport(const QString &pdfPath) const
     return SurveyReport::write(m_list, pdfPath, ReportContext::fromSettings(m_settings, m_clock));
 }
 
-void ListViewer::fillGraph()
+bool ListViewer::showInGraph(QList<int> rows)
 {
-    // The graph holds as many points as the main window's list arrays: the
-    // first records, as the main window loads them.
-    const size_t count =
-        std::min(m_list.records.size(), static_cast<size_t>(GraphData::LastFullIndex) + 1);
-    std::vector<std::array<double, 1>> values(count);
-    std::vector<double> times(count);
-    for (size_t i = 0; i < count; ++i) {
-        values[i][0] = m_list.records[i].value;
-        times[i] = SerialDate::fromDateTime(m_list.records[i].time);
+    std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    std::vector<std::size_t> records;
+    for (const int row : std::as_const(rows)) {
+        if (row >= 0 && row < recordCount())
+            records.push_back(static_cast<std::size_t>(row));
     }
-    const std::array<QString, 1> pointName{count ? m_list.records[0].instrument : QString()};
-    const std::array<QString, 1> units{count ? m_list.records[0].units : QString()};
+    if (records.size() >= static_cast<std::size_t>(GraphData::PointsNeeded) &&
+        fillGraph(records, true))
+        return true;
+    records.resize(m_list.records.size());
+    std::iota(records.begin(), records.end(), std::size_t{0});
+    return fillGraph(records, false);
+}
+
+bool ListViewer::fillGraph(const std::vector<std::size_t> &records, bool selected)
+{
+    if (records.empty())
+        return false;
+    std::vector<double> all(records.size());
+    for (std::size_t i = 0; i < records.size(); ++i)
+        all[i] = m_list.records[records[i]].value;
+    // The graph's arrays hold 3,001 points.
+    const std::vector<std::size_t> picked =
+        CurveThinning::pick(all, static_cast<std::size_t>(GraphData::LastFullIndex) + 1);
+    std::vector<std::array<double, 1>> values(picked.size());
+    std::vector<double> times(picked.size());
+    for (std::size_t i = 0; i < picked.size(); ++i) {
+        const RecordFields &record = m_list.records[records[picked[i]]];
+        values[i][0] = record.value;
+        times[i] = SerialDate::fromDateTime(record.time);
+    }
+    const RecordFields &first = m_list.records[records.front()];
+    const std::array<QString, 1> pointName{first.instrument};
+    const std::array<QString, 1> units{first.units};
+    const QLocale locale;
+    const QString count = locale.toString(static_cast<qulonglong>(records.size()));
+    const QString before = m_graph.titleNote;
+    if (picked.size() < records.size())
+        m_graph.titleNote =
+            tr("thinned to %1 of %2 readings, every peak kept")
+                .arg(locale.toString(static_cast<qulonglong>(picked.size())), count);
+    else
+        m_graph.titleNote = selected ? tr("%1 selected readings").arg(count) : QString();
     m_graph.ShowEditButton = true;
-    m_graphFilled = count > 0 && m_graph.PutData<1>(pointName, static_cast<int>(count) - 1, values,
-                                                    units, times, 0, 1);
+    m_graph.ofSavedFile = true;
+    m_graph.data().throughLastPoint = true;
+    if (m_graph.PutData<1>(pointName, static_cast<int>(picked.size()) - 1, values, units, times, 0,
+                           1))
+        return true;
+    m_graph.titleNote = before;
+    return false;
 }

@@ -45,6 +45,11 @@ public:
     // The file's readings went into the graph: at least the few it needs.
     bool graphAvailable() const { return m_graphFilled; }
     GraphController &graph() { return m_graph; }
+    // Hands the graph the records of the table's `rows`, or every record when
+    // fewer rows than a graph needs are given. More records than the graph
+    // holds are thinned, every peak kept, and its title says so. True when
+    // the graph shows them.
+    bool showInGraph(QList<int> rows = {});
 
     // The report beside the list, for the file dialog to start from.
     QString suggestedReportPath() const;
@@ -57,7 +62,7 @@ public:
     void GetParamsFromGraph(double &, double &, qint32 &) override {}
 
 private:
-    void fillGraph();
+    bool fillGraph(const std::vector<std::size_t> &records, bool selected);
 
     QString m_path;
     const ProfileFile &m_settings;

@@ -49,6 +49,7 @@ void FrmDataHandle::showOwned()
 void FrmDataHandle::showCaption()
 {
     m_online->setText(m_graph.dataHandleCaption());
+    m_online->setVisible(!m_graph.ofSavedFile);
 }
 
 bool FrmDataHandle::event(QEvent *event)

@@ -106,7 +106,7 @@ QWidget *frmGraph::buildCommandRow()
         layout->addWidget(made);
         return made;
     };
-    button(QStringLiteral("btRefreash"), QStringLiteral("Refreash"), {});
+    m_refresh = button(QStringLiteral("btRefreash"), QStringLiteral("Refreash"), {});
     m_online = button(QStringLiteral("btOnLine"), QStringLiteral("OnLine"),
                       QStringLiteral("Online / Offline"));
     button(QStringLiteral("btEdit"), QStringLiteral("Edit"), QStringLiteral("Online / Offline"));
@@ -251,11 +251,19 @@ bool frmGraph::event(QEvent *event)
         m_controller.dragInterrupted();
     if (event->type() == QEvent::WindowActivate) {
         m_controller.activated();
-        m_parametersMenu->setVisible(true);
-        m_onlineMenu->setVisible(!m_controller.ShowEditButton);
-        m_editMenu->setVisible(m_controller.ShowEditButton);
+        showCommands();
     }
     return QMainWindow::event(event);
+}
+
+void frmGraph::showCommands()
+{
+    const bool follows = !m_controller.ofSavedFile;
+    m_parametersMenu->setVisible(true);
+    m_onlineMenu->setVisible(!m_controller.ShowEditButton && follows);
+    m_editMenu->setVisible(m_controller.ShowEditButton);
+    m_online->setVisible(follows);
+    m_refresh->setVisible(follows);
 }
 
 void frmGraph::changeEvent(QEvent *event)
@@ -269,6 +277,7 @@ void frmGraph::changeEvent(QEvent *event)
 void frmGraph::showEvent(QShowEvent *event)
 {
     QMainWindow::showEvent(event);
+    showCommands();
     m_controller.setShown(true);
 }
 
@@ -306,7 +315,7 @@ void frmGraph::layoutPlot()
                             .scaleArea()
                             .toRect()
                             .translated(plot.topLeft());
-    m_layout = GraphLabels::layout(scale, h, w);
+    m_layout = GraphLabels::layout(plot.size(), scale, h, w);
     for (int k = 0; k < GraphLabels::MaxValueLabels; ++k) {
         const bool used = k < m_layout.YLabelCount;
         if (used) {

@@ -56,6 +56,8 @@ private:
     void showDrawing();
     void showReadout();
     void showOnline();
+    // Online and Refresh have no meaning for a saved file's graph.
+    void showCommands();
     void showScaleMenu();
     void showList();
     void setAlwaysOnTop(bool on);
@@ -77,6 +79,7 @@ private:
     QLineEdit *m_showFlow = nullptr;
     QCheckBox *m_sign = nullptr;
     QPushButton *m_online = nullptr;
+    QPushButton *m_refresh = nullptr;
     QAction *m_onlineMenu = nullptr;
     QAction *m_editMenu = nullptr;
     QAction *m_parametersMenu = nullptr;

@@ -78,7 +78,7 @@ private slots:
         const GraphData &data = program.graph().data();
         QCOMPARE(data.AllNumberOfPoints, 6);
         QCOMPARE(data.NumberOfPoints, 6);
-        // Values 2..6 (point 0 left out) widen to 1.6 .. 6.6.
+        // Values 1..6 of the points drawn widen to 0.8 .. 6.6.
         QLabel *top = program.graphWidget<QLabel>(QStringLiteral("lblY0"));
         QVERIFY(top->isVisible());
         QCOMPARE(top->text(), QStringLiteral("6.6-"));
@@ -114,22 +114,28 @@ private slots:
         QCOMPARE(program.graph().data().AllNumberOfPoints, 11);
     }
 
-    void theOptionsWindowsOnlineChoiceOutlastsItsHiding()
+    void theOptionsWindowsOnlineChoiceLastsUntilTheGraphComesToTheFrontAndItsButtonSaysSo()
     {
         GraphProgram program;
         program.readMany(10);
         QVERIFY(program.openGraph());
         FrmDataHandle &options = program.graphWindow().optionsWindow();
+        auto *online = program.graphWidget<QPushButton>(QStringLiteral("btOnLine"));
         program.graphWidget<QPushButton>(QStringLiteral("btEdit"))->click();
         QVERIFY(QTest::qWaitForWindowActive(&options));
         options.findChild<QPushButton *>(QStringLiteral("btOnline"))->click();
         QVERIFY(!options.isVisible());
-        // The graph comes to the front again.
-        QEvent activation(QEvent::WindowActivate);
-        QApplication::sendEvent(&program.graphWindow(), &activation);
         QVERIFY(program.graph().bOnline());
+        QCOMPARE(online->text(), QStringLiteral("OffLine"));
         const qint16 shown = program.graph().data().AllNumberOfPoints;
         program.read(11);
+        QCOMPARE(program.graph().data().AllNumberOfPoints, shown + 1);
+        // The graph comes to the front again: its own flag, off, rules.
+        QEvent activation(QEvent::WindowActivate);
+        QApplication::sendEvent(&program.graphWindow(), &activation);
+        QVERIFY(!program.graph().bOnline());
+        QCOMPARE(online->text(), QStringLiteral("Online"));
+        program.read(12);
         QCOMPARE(program.graph().data().AllNumberOfPoints, shown + 1);
     }
 

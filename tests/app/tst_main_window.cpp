@@ -133,6 +133,23 @@ private slots:
         QVERIFY(link.Timer1.isActive());
     }
 
+    void meterWhoseRepliesAreAllBadIsPolledUntilOneIsWhole()
+    {
+        MeterOptions corrupt;
+        corrupt.corruptEvery = 1;
+        ProgramHarness program(corrupt);
+        program.start();
+        const QByteArray test = CommandFrame::plain(CommandFrame::Test);
+        QTRY_VERIFY_WITH_TIMEOUT(program.commandCount(test) >= 3, 15000);
+        QCOMPARE(program.lampColour(), LampLost);
+        QVERIFY(program.controller->link().TotalErrors >= 2);
+        MeterOptions whole = program.meter->options();
+        whole.corruptEvery = 0;
+        program.meter->setOptions(whole);
+        QVERIFY(program.waitForLink());
+        QVERIFY(program.prompt.shown.isEmpty());
+    }
+
     void menusRunTheButtonsCommandsCalibrationKeepsTheErrorCountExitStops()
     {
         MeterOptions options;

@@ -2,6 +2,7 @@
 
 #include "DateTimeText.h"
 #include "GraphController.h"
+#include "GraphData.h"
 #include "ListViewer.h"
 #include "MeasurementRecord.h"
 #include "ProgramInstance.h"
@@ -119,6 +120,10 @@ private slots:
         const GraphController &graph = viewer->viewer().graph();
         QCOMPARE(graph.data().AllNumberOfPoints, 999);
         QCOMPARE(graph.title(), QStringLiteral("Graph for point SIM-0000001"));
+        // A file gets no new readings.
+        for (const QString &name : {QStringLiteral("btOnLine"), QStringLiteral("btRefreash")})
+            QVERIFY2(!viewer->graphWindow()->findChild<QPushButton *>(name)->isVisible(),
+                     qPrintable(name));
         QVERIFY(!program.window->graphWindow().isVisible());
 
         viewer->close();
@@ -196,6 +201,35 @@ private slots:
         QCOMPARE(survey.viewer.model().rowCount(), 13);
         QVERIFY2(survey.viewer.note().startsWith(QStringLiteral("Line 20 is damaged")),
                  qPrintable(survey.viewer.note()));
+    }
+
+    void graphOfALongSurveyIsThinnedToEveryPeakAndSelectedRowsAreShownWhole()
+    {
+        Survey survey;
+        writeSurvey(survey.path, 5000);
+        QCOMPARE(survey.viewer.load(), QString());
+        const GraphController &graph = survey.viewer.graph();
+        const GraphData &data = graph.data();
+        QVERIFY(data.AllNumberOfPoints <= GraphData::LastFullIndex);
+        QVERIFY2(graph.title().contains(QStringLiteral("thinned")), qPrintable(graph.title()));
+        // The first and the newest reading are drawn, and the scale holds the peak.
+        QCOMPARE(data.Values[0][0], 0.5);
+        QCOMPARE(data.lastDrawn(), static_cast<int>(data.NumberOfPoints));
+        QCOMPARE(data.Values[static_cast<size_t>(data.lastDrawn())][0], 4999 % 50 + 0.5);
+        QCOMPARE(data.ScaleMax[0], 49.5 * 1.1);
+
+        QList<int> rows;
+        for (int row = 119; row >= 100; --row)
+            rows << row;
+        QVERIFY(survey.viewer.showInGraph(rows));
+        QCOMPARE(data.NumberOfPoints, 19);
+        QCOMPARE(data.Values[0][0], 0.5);
+        QCOMPARE(data.Values[19][0], 19.5);
+        QCOMPARE(graph.title(),
+                 QStringLiteral("Graph for point SIM-0000001 - 20 selected readings"));
+        // Too few rows for a graph: the whole survey.
+        QVERIFY(survey.viewer.showInGraph({3}));
+        QVERIFY(graph.title().contains(QStringLiteral("thinned")));
     }
 
     void reportIsWrittenBesideTheListButNeverInItsPlace()

@@ -484,6 +484,57 @@ private slots:
         QVERIFY2(run.err.contains(QStringLiteral("There is no device")), qPrintable(run.err));
     }
 
+    // Each row: a command, the meter spoiling every n-th reply, then the exit
+    // status and how often the command that went unanswered was sent.
+    void badRepliesAreAskedForAgainThenGivenUp_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("corruptEvery");
+        QTest::addColumn<int>("code");
+        QTest::addColumn<int>("asked");
+        QTest::addColumn<QByteArray>("command");
+        const QByteArray test = CommandFrame::plain(CommandFrame::Test);
+        QTest::newRow("test") << QStringList{QStringLiteral("test")} << 1 << 1 << 4 << test;
+        QTest::newRow("set-time") << QStringList{QStringLiteral("set-time")} << 1 << 1 << 4 << test;
+        QTest::newRow("calibration")
+            << QStringList{QStringLiteral("calibration")} << 1 << 1 << 4 << test;
+        QTest::newRow("monitor") << QStringList{QStringLiteral("monitor"),
+                                                QStringLiteral("--interval"),
+                                                QStringLiteral("00:01"), QStringLiteral("--list"),
+                                                QStringLiteral("online.lst")}
+                                 << 1 << 1 << 4 << test;
+        // The test's reply is whole, the first calibration record is not.
+        QTest::newRow("calibration after one bad record")
+            << QStringList{QStringLiteral("calibration")} << 2 << 0 << 2
+            << CommandFrame::plain(CommandFrame::GetCalibration);
+    }
+
+    void badRepliesAreAskedForAgainThenGivenUp()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(int, corruptEvery);
+        QFETCH(int, code);
+        QFETCH(int, asked);
+        QFETCH(QByteArray, command);
+        MeterOptions options;
+        options.corruptEvery = corruptEvery;
+        ProgramHarness h(options);
+        if (arguments.contains(QStringLiteral("online.lst")))
+            arguments.last() = h.path(arguments.last());
+        const Run run =
+            runCli(h, arguments + QStringList{QStringLiteral("--port"), h.meter->linkPath()});
+        QCOMPARE(run.code, code);
+        // A reply that comes too late on a loaded machine counts as missing.
+        if (code != 0)
+            QVERIFY2(run.err.contains(QStringLiteral(" bad replies in a row.")) ||
+                         run.err.contains(QStringLiteral("does not answer")),
+                     qPrintable(run.err));
+        QTRY_COMPARE_WITH_TIMEOUT(h.commandCount(command), asked, Patience);
+        // A meter never heard whole is sent nothing but the test.
+        if (code != 0)
+            QCOMPARE(h.commands, QList<QByteArray>(asked, command));
+    }
+
     void monitorListsEachReadingAndStopsTheMeterOnInterrupt()
     {
         MeterOptions options;

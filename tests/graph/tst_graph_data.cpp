@@ -45,17 +45,50 @@ class GraphDataTest : public QObject
     Q_OBJECT
 
 private slots:
-    void automaticRangeSkipsPointsAtTheFirstTimeAndWidensEqualValues()
+    void automaticRangeTakesEveryDrawnPoint_data()
     {
+        QTest::addColumn<QList<double>>("earlier"); // handed over first, left in later slots
+        QTest::addColumn<QList<double>>("readings");
+        QTest::addColumn<QList<double>>("minutes");
+        QTest::addColumn<double>("bottom");
+        QTest::addColumn<double>("top");
+        const QList<double> none;
+        QTest::newRow("first reading is the peak")
+            << none << QList<double>{9, 0.5, 0.7, 0.6, 0.55, 0.65, 0.6, 0.5} << none << 0.4 << 9.9;
+        QTest::newRow("readings at the time of point 0")
+            << none << QList<double>{100, 0, 5, 5, 5, 5, 5, 5}
+            << QList<double>{0, 0, 0, 1, 2, 3, 4, 5} << 0.0 << 110.0;
+        QTest::newRow("equal readings widen")
+            << none << QList<double>(8, 5.0) << none << 4.0 << 6.6;
+        QTest::newRow("slots beyond the shown points")
+            << QList<double>(20, 50.0) << QList<double>{1, 2, 3, 4, 5, 6, 7, 8} << none << 0.8
+            << 7.7;
+    }
+
+    void automaticRangeTakesEveryDrawnPoint()
+    {
+        QFETCH(QList<double>, earlier);
+        QFETCH(QList<double>, readings);
+        QFETCH(QList<double>, minutes);
+        QFETCH(double, bottom);
+        QFETCH(double, top);
         GraphData data;
-        // Two points share the time of point 0; their 100 and 0 stay out of the range.
-        Readings list({100, 0, 5, 5, 5, 5, 5, 5}, {0, 0, 0, 1, 2, 3, 4, 5});
-        QVERIFY(list.handTo(data, 7));
-        QCOMPARE(data.ScaleMin[0], 4.0);
-        QCOMPARE(data.ScaleMax[0], 6.6000000000000005);
+        if (!earlier.isEmpty())
+            QVERIFY(Readings(earlier).handTo(data, static_cast<int>(earlier.size()) - 1));
+        // The last point handed over is not drawn: the main window hands its
+        // newest reading over with the next one.
+        QVERIFY(Readings(readings, minutes).handTo(data, static_cast<int>(readings.size()) - 1));
+        QCOMPARE(data.ScaleMin[0], bottom);
+        QCOMPARE(data.ScaleMax[0], top);
         // The missing channel: below the bottom, not seen.
         QCOMPARE(data.ScaleMin[1], -0.8);
         QCOMPARE(data.ScaleMax[1], 0.0);
+    }
+
+    void manualScaleIsTheAutomaticOneAndFixedScalesStartAtZero()
+    {
+        GraphData data;
+        QVERIFY(Readings(QList<double>(8, 5.0)).handTo(data, 7));
         data.Scaling = GraphController::ScalingManual;
         data.CalculateScale();
         QCOMPARE(data.ScaleMin[0], 4.0);
@@ -120,26 +153,99 @@ private slots:
         QCOMPARE(totals.TotSec, 180);
     }
 
+    void valueLabelsTakeTheDecimalsThatTellNeighboursApart_data()
+    {
+        QTest::addColumn<double>("top");
+        QTest::addColumn<double>("bottom");
+        QTest::addColumn<int>("count");
+        QTest::addColumn<QStringList>("captions");
+        QTest::newRow("whole numbers")
+            << 100.0 << 0.0 << 6 << QStringList{"100-", "80-", "60-", "40-", "20-", "0-"};
+        QTest::newRow("one decimal suffices")
+            << 6.6 << 1.6 << 3 << QStringList{"6.6-", "4.1-", "1.6-"};
+        // Readings of 0.08 to 0.14 widened.
+        QTest::newRow("background dose rate")
+            << 0.154 << 0.064 << 5 << QStringList{"0.15-", "0.13-", "0.11-", "0.09-", "0.06-"};
+        // Readings of 0.50 to 0.70 widened.
+        QTest::newRow("narrow range")
+            << 0.77 << 0.4 << 10 << QStringList{"0.77-", "0.73-", "0.69-", "0.65-", "0.61-",
+                                                "0.56-", "0.52-", "0.48-", "0.44-", "0.4-"};
+        QTest::newRow("no more than six decimals")
+            << 1.00000001 << 1.0 << 3 << QStringList{"1-", "1-", "1-"};
+    }
+
+    void valueLabelsTakeTheDecimalsThatTellNeighboursApart()
+    {
+        QFETCH(double, top);
+        QFETCH(double, bottom);
+        QFETCH(int, count);
+        QFETCH(QStringList, captions);
+        GraphData data;
+        data.ScaleMin = {bottom, 3.25};
+        data.ScaleMax = {top, 12.25};
+        QCOMPARE(GraphLabels::leftCaptions(data, count), captions);
+    }
+
     void labelTextsAndLayout()
     {
         GraphData data;
         data.ScaleMin = {0, 3.25};
         data.ScaleMax = {100, 12.25};
-        QCOMPARE(GraphLabels::leftCaptions(data, 6),
-                 QStringList({"100-", "80-", "60-", "40-", "20-", "0-"}));
         QCOMPARE(GraphLabels::rightCaptions(data, 2), QStringList({"-12.2", "-3.2"}));
         data.ScaleMin[1] = -3.25;
         QCOMPARE(GraphLabels::rightCaptions(data, 2).last(), QStringLiteral("--3.2"));
         QCOMPARE(GraphLabels::valueText(-0.04), QStringLiteral("0"));
         QCOMPARE(GraphLabels::valueText(12.46), QStringLiteral("12.5"));
-        // A plot of six label heights holds 2; of 30, the most: 10.
-        GraphLabels::Layout small = GraphLabels::layout(QRect(40, 50, 600, 60), 10, 100);
-        QCOMPARE(small.YLabelCount, 2);
-        QCOMPARE(small.valueTops, QList<int>({45, 105}));
-        QCOMPARE(small.XLabelCount, 5);
-        QCOMPARE(small.timeLefts.first(), -10);
+        // The counts come from the picture (105 high: 3.5 label rows, 4 labels;
+        // 420 wide: 3.5 time labels, 4), the places from the scale inside it.
+        const GraphLabels::Layout inside =
+            GraphLabels::layout(QSize(420, 105), QRect(45, 50, 410, 95), 10, 100);
+        QCOMPARE(inside.YLabelCount, 4);
+        QCOMPARE(inside.valueTops, QList<int>({45, 77, 109, 141}));
+        QCOMPARE(inside.XLabelCount, 4);
+        QCOMPARE(inside.timeLefts, QList<int>({-5, 132, 269, 406}));
+        QCOMPARE(inside.timeTop, 150);
+        QCOMPARE(GraphLabels::layout(QRect(0, 0, 200, 60), 10, 100).YLabelCount, 2);
         QCOMPARE(GraphLabels::layout(QRect(0, 0, 200, 900), 10, 100).YLabelCount, 10);
-        QCOMPARE(GraphLabels::layout(QRect(0, 0, 200, 900), 10, 100).XLabelCount, 2);
+        QCOMPARE(GraphLabels::layout(QRect(0, 0, 900, 900), 10, 100).XLabelCount, 5);
+    }
+
+    // Each row: the actions in turn (a: the graph comes to the front, g: its
+    // Online button, o: the options window's Online button), then whether
+    // readings are pushed at the end.
+    void graphsOnlineCaptionAndThePushesNeverDisagree_data()
+    {
+        QTest::addColumn<QString>("actions");
+        QTest::addColumn<bool>("pushed");
+        QTest::newRow("first activation") << "a" << false;
+        QTest::newRow("graph's button") << "aga" << true;
+        QTest::newRow("options window on") << "ao" << true;
+        QTest::newRow("options window on until activation") << "aoa" << false;
+        QTest::newRow("options window off until activation") << "agoa" << true;
+        QTest::newRow("options window on, then graph's button") << "aoga" << true;
+    }
+
+    void graphsOnlineCaptionAndThePushesNeverDisagree()
+    {
+        QFETCH(QString, actions);
+        QFETCH(bool, pushed);
+        Host host;
+        GraphController graph(host);
+        for (const QChar action : actions) {
+            if (action == u'a')
+                graph.activated();
+            else if (action == u'g')
+                graph.onlineSwitch();
+            else
+                graph.dataHandleOnlineClicked();
+            if (action == u'a')
+                QCOMPARE(graph.bOnline(), graph.GraphOnline());
+            QCOMPARE(graph.onlineButtonCaption() == QStringLiteral("OffLine"), graph.bOnline());
+            QCOMPARE(graph.onlineMenuCaption().compare(QStringLiteral("OffLine"),
+                                                       Qt::CaseInsensitive) == 0,
+                     graph.bOnline());
+        }
+        QCOMPARE(graph.bOnline(), pushed);
     }
 
     // Clicks, a drag's zoom and online turning off are driven through the window in
