@@ -10,6 +10,7 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimeZone>
 
 namespace {
 
@@ -51,12 +52,16 @@ ReportContext context()
     c.warning = 0.2;
     c.alarm = 5;
     c.today = QDate(2026, 12, 7);
-    c.calibrationDue = [](const QString &instrument) -> std::optional<QDate> {
+    c.madeAt = QDateTime(c.today, QTime(10, 15, 3), QTimeZone(3600));
+    c.program = QStringLiteral("TESK Meter View 9.8.7");
+    c.calibration = [](const QString &instrument) {
+        CalibrationDue::Kept kept;
         if (instrument == QStringLiteral("SIM00001"))
-            return QDate(2027, 3, 31);
+            kept = {QStringLiteral("SIM00001"), QStringLiteral("1.25"), QStringLiteral("J. Tester"),
+                    QDate(2027, 3, 31)};
         if (instrument == QStringLiteral("SIM00002"))
-            return QDate(2026, 11, 25);
-        return std::nullopt;
+            kept.due = QDate(2026, 11, 30);
+        return kept;
     };
     return c;
 }
