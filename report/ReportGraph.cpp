@@ -160,7 +160,8 @@ void ReportGraph::paint(QPainter &painter, const QRectF &area,
                      .arg(QLocale::c().toString(static_cast<qint64>(points.size())),
                           QLocale::c().toString(total), QString::number(ThinnedColumns));
     else
-        title += QObject::tr(": %1 readings").arg(QLocale::c().toString(total));
+        title += total == 1 ? QObject::tr(": 1 reading")
+                            : QObject::tr(": %1 readings").arg(QLocale::c().toString(total));
 
     double labelWidth = 0;
     for (double v = scale.low; v <= scale.high + scale.step / 2; v += scale.step)
@@ -179,9 +180,12 @@ void ReportGraph::paint(QPainter &painter, const QRectF &area,
         to += 60;
     }
     const double spanSeconds = static_cast<double>(to - from);
+    // The first and last reading stand clear of the frame, a peak there included.
+    const double inset = plot.width() * 0.015;
     const auto x = [&](const QDateTime &t) {
-        return plot.left() + plot.width() * static_cast<double>(t.toSecsSinceEpoch() - from) /
-                                 spanSeconds;
+        return plot.left() + inset +
+               (plot.width() - 2 * inset) * static_cast<double>(t.toSecsSinceEpoch() - from) /
+                   spanSeconds;
     };
     const auto y = [&](double v) {
         return plot.bottom() - plot.height() * (v - scale.low) / (scale.high - scale.low);

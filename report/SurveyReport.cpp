@@ -380,6 +380,9 @@ QFont ReportPages::font(Style style, double scale) const
 {
     QFont f(QStringLiteral("DejaVu Sans"));
     f.setStyleHint(QFont::SansSerif);
+    // Spaced letters are never joined: "first" stays five letters for a
+    // reader's search, not a ligature.
+    f.setLetterSpacing(QFont::AbsoluteSpacing, 0.05);
     switch (style) {
     case Style::Heading:
         f.setPointSizeF(16 * scale);
@@ -461,8 +464,9 @@ void ReportPages::buildInstruments()
     const int instruments = table();
     for (const ReportSummary::InstrumentFigures &i : m_summary.instruments) {
         row(instruments, Style::Bold,
-            {i.instrument.trimmed(), tr("%1 readings, %2 to %3")
-                                         .arg(count(i.count), timeText(i.first), timeText(i.last))});
+            {i.instrument.trimmed(),
+             (i.count == 1 ? tr("1 reading") : tr("%1 readings").arg(count(i.count))) +
+                 tr(", %1 to %2").arg(timeText(i.first), timeText(i.last))});
         const CalibrationDue::Kept kept = m_context.calibration(i.instrument);
         const QString atSurvey =
             ReportContext::stateAtSurvey(kept.due, i.first.date(), i.last.date());
