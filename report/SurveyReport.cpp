@@ -152,12 +152,12 @@ public:
     }
 
     double advance() const { return m_advance; }
-    double ascent() const { return m_font.ascent(); }
+    double ascent() const { return std::round(m_font.ascent()); }
 
-    void draw(QPainter &painter, const QPointF &origin, QStringView line)
+    // Lines are gathered and drawn together, one run of glyphs a page: the
+    // writer then sets the font and colour once, not once a line.
+    void add(const QPointF &origin, QStringView line)
     {
-        m_glyphs.clear();
-        m_positions.clear();
         for (qsizetype i = 0; i < line.size(); ++i) {
             const char16_t c = line[i].unicode();
             if (c == u' ')
@@ -168,15 +168,21 @@ public:
                 const QList<quint32> glyph = m_font.glyphIndexesForString(QString(line[i]));
                 m_glyphs.push_back(glyph.isEmpty() ? 0 : glyph.constFirst());
             }
-            m_positions.push_back(QPointF(static_cast<double>(i) * m_advance, 0));
+            m_positions.push_back(origin + QPointF(static_cast<double>(i) * m_advance, 0));
         }
+    }
+
+    void draw(QPainter &painter)
+    {
         if (m_glyphs.isEmpty())
             return;
         QGlyphRun run;
         run.setRawFont(m_font);
         run.setGlyphIndexes(m_glyphs);
         run.setPositions(m_positions);
-        painter.drawGlyphRun(origin, run);
+        painter.drawGlyphRun(QPointF(0, 0), run);
+        m_glyphs.clear();
+        m_positions.clear();
     }
 
 private:
@@ -728,7 +734,7 @@ bool ReportPages::paint(QPainter &painter)
     FixedPitchText boldText(fixedBold, pixelSize);
     const auto charsPerLine =
         std::max<qsizetype>(20, static_cast<qsizetype>(m_page.width() / text.advance()));
-    const double rowHeight = pixelSize * 1.25;
+    const double rowHeight = std::round(pixelSize * 1.25);
     const double tableTop = m_header + rowHeight * 1.4;
     const auto linesPerPage = std::max<qsizetype>(
         1, static_cast<qsizetype>((m_page.height() - m_footer - tableTop) / rowHeight));
@@ -772,10 +778,10 @@ bool ReportPages::paint(QPainter &painter)
         m_writer.newPage();
         ++page;
         paintRunningHeader(painter);
-        boldText.draw(painter, QPointF(0, m_header + boldText.ascent()), header);
+        boldText.add(QPointF(0, std::round(m_header) + boldText.ascent()), header);
         painter.drawLine(QPointF(0, m_header + rowHeight * 1.2),
                          QPointF(m_page.width(), m_header + rowHeight * 1.2));
-        double top = tableTop;
+        double top = std::round(tableTop);
         const double bottom = m_page.height() - m_footer;
         for (size_t i = pageStarts[static_cast<size_t>(p)];
              i < pageStarts[static_cast<size_t>(p) + 1]; ++i) {
@@ -785,9 +791,10 @@ bool ReportPages::paint(QPainter &painter)
                 table.record(i, firstOfPage || records[i].instrument != records[i - 1].instrument);
             for (qsizetype from = 0; from < line.size() && top + rowHeight <= bottom + 0.5;
                  from += charsPerLine, top += rowHeight)
-                face.draw(painter, QPointF(0, top + face.ascent()),
-                          QStringView(line).mid(from, charsPerLine));
+                face.add(QPointF(0, top + face.ascent()), QStringView(line).mid(from, charsPerLine));
         }
+        text.draw(painter);
+        boldText.draw(painter);
         paintFooter(painter, page);
         if (m_context.pageDone && !m_context.pageDone(p + 1, tablePages))
             return false;
