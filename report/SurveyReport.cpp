@@ -219,7 +219,12 @@ public:
             for (size_t c = 0; c + 1 < m_widths.size(); ++c)
                 m_widths[c] = std::max(m_widths[c], std::min(sizes[c], WidestColumn));
         }
+        for (const RecordFields &r : records)
+            m_longest = std::max(m_longest, length(cellSizes(r)));
     }
+
+    // The characters of the longest line.
+    qsizetype longest() const { return m_longest; }
 
     // The characters of the widest usual line.
     qsizetype usualWidth() const
@@ -233,12 +238,8 @@ public:
     // The lines of text record `i` takes at `charsPerLine` characters a line.
     qsizetype linesOf(size_t i, qsizetype charsPerLine) const
     {
-        const std::array<qsizetype, ColumnCount> sizes = cellSizes(m_records[i]);
-        qsizetype length = 0;
-        for (size_t c = 0; c + 1 < sizes.size(); ++c)
-            length += std::max(sizes[c], m_widths[c]) + 2;
-        length += sizes.back();
-        return std::max<qsizetype>(1, (length + charsPerLine - 1) / charsPerLine);
+        return std::max<qsizetype>(
+            1, (length(cellSizes(m_records[i])) + charsPerLine - 1) / charsPerLine);
     }
 
     QString header() const { return line(m_titles); }
@@ -258,6 +259,14 @@ private:
         return code >= 0 && code < static_cast<int>(m_statusTexts.size())
                    ? m_statusTexts[static_cast<size_t>(code)]
                    : ListToCells::statusText(code);
+    }
+
+    qsizetype length(const std::array<qsizetype, ColumnCount> &sizes) const
+    {
+        qsizetype length = 0;
+        for (size_t c = 0; c + 1 < sizes.size(); ++c)
+            length += std::max(sizes[c], m_widths[c]) + 2;
+        return length + sizes.back();
     }
 
     std::array<qsizetype, ColumnCount> cellSizes(const RecordFields &r) const
@@ -293,6 +302,7 @@ private:
     std::array<QString, 256> m_statusTexts;
     std::array<QString, ColumnCount> m_titles;
     std::array<qsizetype, ColumnCount> m_widths{};
+    qsizetype m_longest = 0;
 };
 
 // The report's pages: the front (legend, instruments, source, summary, alarm
@@ -741,7 +751,7 @@ bool ReportPages::paint(QPainter &painter)
 
     // Where each table page starts, so every page can say how many there are.
     const auto &records = m_list.records;
-    const bool wraps = table.usualWidth() > charsPerLine;
+    const bool wraps = table.longest() > charsPerLine;
     std::vector<size_t> pageStarts;
     qsizetype used = linesPerPage;
     for (size_t i = 0; i < records.size(); ++i) {

@@ -286,6 +286,10 @@ private slots:
             records[static_cast<size_t>(i)] = reading(i, 0.15, 8);
         records.push_back(reading(300, 0.1, 0, QStringLiteral("uSv/h"), QStringLiteral("SIM00002")));
         records.push_back(reading(301, 999000000000.0, 0, QStringLiteral("cpm")));
+        // A detector name wider than the page goes on under its row.
+        const QString detector = QStringLiteral("Probe-%1-end").arg(QString(150, QChar(u'x')));
+        records.push_back(reading(302, 0.1, 0, QStringLiteral("uSv/h"), QStringLiteral("SIM00002")));
+        records.back().detector = detector;
         SavedList list = survey(records);
         list.skippedLines = 2;
         list.firstSkippedLine = 17;
@@ -316,7 +320,7 @@ private slots:
                  "out of calibration at the survey: due 2026-11-30, 5 days before its first "
                  "reading",
                  "List file: hall3.lst", "Size: 16 bytes", "SHA-256: " + sha,
-                 "Lines read: 310: 6 of the legend, 302 records",
+                 "Lines read: 311: 6 of the legend, 303 records",
                  "Lines skipped: 2, the first line 17", "Program: TESK Meter View 9.8.7",
                  "Report made: 2027-09-07 10:15:03 UTC+01:00", "meter's clock",
                  "cpm 1 999000000000.00 999000000000.00",
@@ -327,7 +331,8 @@ private slots:
                  "1 SIM00001 2026-12-05 09:00:00 0.30 uSv/h ok (0) HT50",
                  "302 SIM00001 2026-12-05 14:01:00 999000000000.00 cpm ok (0) HT50"})
             QVERIFY2(text.contains(expected), qPrintable(expected));
-        QVERIFY(text.contains(QStringLiteral("uSv/h: 301 readings")));
+        QVERIFY(text.contains(QStringLiteral("uSv/h: 302 readings")));
+        QVERIFY(QString(text).remove(QChar(u' ')).contains(detector));
         QVERIFY(text.contains(QStringLiteral("cpm: 1 reading")));
 
         const QString total = QString::number(pages.size());
