@@ -25,9 +25,9 @@ struct ReportContext
             return CalibrationDue::Kept();
         };
     QDate today;
-    QDateTime madeAt;  // with the computer's offset from UTC
-    QString listPath;  // the list file, for its name, size and digest; may be empty
-    QString program;   // "TESK Meter View 1.2.3"
+    QDateTime madeAt; // with the computer's offset from UTC
+    QString listPath; // the list file, for its name, size and digest; may be empty
+    QString program;  // "TESK Meter View 1.2.3"
     // Called after each page of the record table with the pages done and the
     // pages in all; false stops the report, which then writes nothing.
     std::function<bool(int done, int total)> pageDone;

@@ -32,8 +32,8 @@ QString timeLabel(const QDateTime &time, qint64 step, qint64 span)
 {
     if (step >= 86400)
         return time.toString(QStringLiteral("yyyy-MM-dd"));
-    const QString clock = time.toString(step < 60 ? QStringLiteral("HH:mm:ss")
-                                                  : QStringLiteral("HH:mm"));
+    const QString clock =
+        time.toString(step < 60 ? QStringLiteral("HH:mm:ss") : QStringLiteral("HH:mm"));
     return span < 86400 ? clock : time.toString(QStringLiteral("MM-dd ")) + clock;
 }
 
@@ -55,15 +55,16 @@ ReportGraph::Scale ReportGraph::valueScale(double minimum, double maximum, int m
         scale.high += scale.step;
     if (scale.low < 0 && minimum - scale.low < scale.step * 1e-6)
         scale.low -= scale.step;
-    scale.decimals = std::clamp(static_cast<int>(-std::floor(std::log10(scale.step) + 1e-9)), 0, 12);
+    scale.decimals =
+        std::clamp(static_cast<int>(-std::floor(std::log10(scale.step) + 1e-9)), 0, 12);
     return scale;
 }
 
 qint64 ReportGraph::timeStep(qint64 spanSeconds, int most)
 {
     static constexpr std::array<qint64, 22> Steps{
-        1,    2,    5,     10,    15,    30,    60,     120,    300,    600,    900,
-        1800, 3600, 7200,  10800, 21600, 43200, 86400, 172800, 604800, 1209600, 2592000};
+        1,    2,    5,    10,    15,    30,    60,    120,    300,    600,     900,
+        1800, 3600, 7200, 10800, 21600, 43200, 86400, 172800, 604800, 1209600, 2592000};
     most = std::max(most, 1);
     for (const qint64 step : Steps)
         if (spanSeconds / step < most)
@@ -73,8 +74,7 @@ qint64 ReportGraph::timeStep(qint64 spanSeconds, int most)
 }
 
 std::vector<const RecordFields *> ReportGraph::points(const std::vector<RecordFields> &records,
-                                                      const QString &units,
-                                                      const QDateTime &first,
+                                                      const QString &units, const QDateTime &first,
                                                       const QDateTime &last)
 {
     std::vector<const RecordFields *> points;
@@ -89,8 +89,8 @@ std::vector<const RecordFields *> ReportGraph::points(const std::vector<RecordFi
         return points;
 
     const double span = static_cast<double>(first.msecsTo(last));
-    std::vector<std::pair<const RecordFields *, const RecordFields *>> columns(
-        ThinnedColumns, {nullptr, nullptr});
+    std::vector<std::pair<const RecordFields *, const RecordFields *>> columns(ThinnedColumns,
+                                                                               {nullptr, nullptr});
     for (const RecordFields *r : points) {
         // Readings all of one time fall in the first column.
         const double at = span > 0 ? static_cast<double>(first.msecsTo(r->time)) / span : 0;
@@ -147,8 +147,8 @@ void ReportGraph::paint(QPainter &painter, const QRectF &area,
     }
 
     QStringList notes;
-    const Scale scale = valueScale(minimum, maximum,
-                                   static_cast<int>(area.height() * 0.75 / (3 * line)));
+    const Scale scale =
+        valueScale(minimum, maximum, static_cast<int>(area.height() * 0.75 / (3 * line)));
     for (const Level &level : levels)
         if (const QString note = outsideNote(level, scale); !note.isEmpty())
             notes << note;
@@ -211,7 +211,8 @@ void ReportGraph::paint(QPainter &painter, const QRectF &area,
 
     const qint64 span = to - from;
     const double widest = metrics.horizontalAdvance(timeLabel(first, 60, span)) + line;
-    const qint64 step = timeStep(span, std::max(1, static_cast<int>(plot.width() / (widest * 1.5))));
+    const qint64 step =
+        timeStep(span, std::max(1, static_cast<int>(plot.width() / (widest * 1.5))));
     // Ticks fall on round times of the list's own clock.
     for (qint64 t = (from + step - 1) / step * step; t <= to; t += step) {
         const QDateTime at = QDateTime::fromSecsSinceEpoch(t, first.timeSpec());
@@ -231,8 +232,8 @@ void ReportGraph::paint(QPainter &painter, const QRectF &area,
                               last.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"))));
     for (qsizetype i = 0; i < notes.size(); ++i)
         painter.drawText(
-            QPointF(plot.left(), plot.bottom() + line * (2.2 + static_cast<double>(i)) +
-                                     metrics.ascent()),
+            QPointF(plot.left(),
+                    plot.bottom() + line * (2.2 + static_cast<double>(i)) + metrics.ascent()),
             notes[i]);
 
     // Threshold lines, their captions stacked upwards so none covers another.

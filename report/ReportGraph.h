@@ -25,7 +25,7 @@ public:
     {
         double low = 0;
         double high = 1;
-        double step = 1; // 1, 2 or 5 x 10^k
+        double step = 1;  // 1, 2 or 5 x 10^k
         int decimals = 0; // as many as the step needs
     };
     struct Level

@@ -52,10 +52,10 @@ public:
     qint64 records = 0;
     QDateTime first; // the earliest and the latest reading
     QDateTime last;
-    std::vector<UnitFigures> units;           // in the order the units first appear
+    std::vector<UnitFigures> units;             // in the order the units first appear
     std::vector<InstrumentFigures> instruments; // in the order of their first reading
-    std::vector<ThresholdFigures> thresholds; // warning, then alarm, those in force
-    std::vector<StatusCount> statuses;        // in the order the words first appear
+    std::vector<ThresholdFigures> thresholds;   // warning, then alarm, those in force
+    std::vector<StatusCount> statuses;          // in the order the words first appear
 
     static ReportSummary of(const std::vector<RecordFields> &records, std::optional<double> warning,
                             std::optional<double> alarm);

@@ -114,7 +114,9 @@ SourceFile sourceFile(const QString &path)
 
 QByteArray xmpMetadata(const QString &title, const QString &author, const QString &program)
 {
-    const auto escaped = [](const QString &text) { return text.toHtmlEscaped().toUtf8(); };
+    const auto escaped = [](const QString &text) {
+        return text.toHtmlEscaped().toUtf8();
+    };
     return QByteArray("<?xpacket begin=\"\xEF\xBB\xBF\" id=\"W5M0MpCehiHzreSzNTczkc9d\"?>\n"
                       "<x:xmpmeta xmlns:x=\"adobe:ns:meta/\">\n"
                       "<rdf:RDF xmlns:rdf=\"http://www.w3.org/1999/02/22-rdf-syntax-ns#\">\n"
@@ -123,10 +125,9 @@ QByteArray xmpMetadata(const QString &title, const QString &author, const QStrin
                       "xmlns:pdf=\"http://ns.adobe.com/pdf/1.3/\" "
                       "xmlns:xmp=\"http://ns.adobe.com/xap/1.0/\">\n"
                       "<dc:title><rdf:Alt><rdf:li xml:lang=\"x-default\">") +
-           escaped(title) +
-           "</rdf:li></rdf:Alt></dc:title>\n<dc:creator><rdf:Seq><rdf:li>" + escaped(author) +
-           "</rdf:li></rdf:Seq></dc:creator>\n<xmp:CreatorTool>" + escaped(program) +
-           "</xmp:CreatorTool>\n<pdf:Producer>" + escaped(program) +
+           escaped(title) + "</rdf:li></rdf:Alt></dc:title>\n<dc:creator><rdf:Seq><rdf:li>" +
+           escaped(author) + "</rdf:li></rdf:Seq></dc:creator>\n<xmp:CreatorTool>" +
+           escaped(program) + "</xmp:CreatorTool>\n<pdf:Producer>" + escaped(program) +
            "</pdf:Producer>\n</rdf:Description>\n</rdf:RDF>\n</x:xmpmeta>\n"
            "<?xpacket end=\"w\"?>";
 }
@@ -142,9 +143,9 @@ public:
         const QList<quint32> zero = m_font.glyphIndexesForString(QStringLiteral("0"));
         // A whole number of device pixels keeps the writer's glyph positions
         // short, and so the pages small and quick to compress.
-        m_advance = std::round(zero.isEmpty()
-                                   ? pixelSize * 0.6
-                                   : m_font.advancesForGlyphIndexes(zero).constFirst().x());
+        m_advance =
+            std::round(zero.isEmpty() ? pixelSize * 0.6
+                                      : m_font.advancesForGlyphIndexes(zero).constFirst().x());
         for (char16_t c = 0; c < m_ascii.size(); ++c) {
             const QList<quint32> glyph = m_font.glyphIndexesForString(QString(QChar(c)));
             m_ascii[c] = glyph.isEmpty() ? 0 : glyph.constFirst();
@@ -238,8 +239,8 @@ public:
     // The lines of text record `i` takes at `charsPerLine` characters a line.
     qsizetype linesOf(size_t i, qsizetype charsPerLine) const
     {
-        return std::max<qsizetype>(
-            1, (length(cellSizes(m_records[i])) + charsPerLine - 1) / charsPerLine);
+        return std::max<qsizetype>(1, (length(cellSizes(m_records[i])) + charsPerLine - 1) /
+                                          charsPerLine);
     }
 
     QString header() const { return line(m_titles); }
@@ -248,9 +249,9 @@ public:
     {
         const RecordFields &r = m_records[i];
         return line({QString::number(i + 1), withInstrument ? r.instrument : QString(),
-                     DateTimeText::format(r.time),
-                     r.valueText.trimmed(), r.marked ? QStringLiteral("*") : QString(), r.units,
-                     statusText(r.status), r.detector});
+                     DateTimeText::format(r.time), r.valueText.trimmed(),
+                     r.marked ? QStringLiteral("*") : QString(), r.units, statusText(r.status),
+                     r.detector});
     }
 
 private:
@@ -344,10 +345,10 @@ private:
     struct Item
     {
         Style style = Style::Body;
-        QStringList cells;  // one text, or the cells of a row of `table`
-        int table = -1;     // a row of m_tables[table]; else one text across the page
-        bool wrap = false;  // a text that may run over several lines
-        int graph = -1;     // the graph of m_summary.units[graph]
+        QStringList cells; // one text, or the cells of a row of `table`
+        int table = -1;    // a row of m_tables[table]; else one text across the page
+        bool wrap = false; // a text that may run over several lines
+        int graph = -1;    // the graph of m_summary.units[graph]
         bool keepWithNext = false;
         double top = 0; // placed on page `page` at `top`
         int page = 0;
@@ -359,7 +360,10 @@ private:
     void buildSummary();
     void buildEvents();
     void buildSignOff();
-    void section(const QString &text) { m_items.push_back({Style::Section, {text}, -1, false, -1, true}); }
+    void section(const QString &text)
+    {
+        m_items.push_back({Style::Section, {text}, -1, false, -1, true});
+    }
     void paragraph(const QString &text) { m_items.push_back({Style::Body, {text}, -1, true}); }
     int table()
     {
@@ -428,8 +432,8 @@ double ReportPages::height(const Item &item) const
     const double lineHeight = metrics.lineSpacing();
     if (item.wrap)
         return metrics
-                   .boundingRect(QRectF(0, 0, m_page.width(), m_page.height()),
-                                 Qt::TextWordWrap, item.cells.constFirst())
+                   .boundingRect(QRectF(0, 0, m_page.width(), m_page.height()), Qt::TextWordWrap,
+                                 item.cells.constFirst())
                    .height() +
                lineHeight * 0.3;
     switch (item.style) {
@@ -487,9 +491,9 @@ void ReportPages::buildInstruments()
         const QString atSurvey =
             ReportContext::stateAtSurvey(kept.due, i.first.date(), i.last.date());
         row(instruments, Style::Body,
-            {tr("Calibration:"),
-             atSurvey.isEmpty() ? tr("no calibration record of this instrument was read")
-                                : atSurvey});
+            {tr("Calibration:"), atSurvey.isEmpty()
+                                     ? tr("no calibration record of this instrument was read")
+                                     : atSurvey});
         if (const QString today = m_context.stateToday(kept.due, i.last.date()); !today.isEmpty())
             row(instruments, Style::Body, {QString(), today});
         if (!kept.meter.isEmpty() || !kept.factor.isEmpty() || !kept.calibratedBy.isEmpty())
@@ -505,16 +509,17 @@ void ReportPages::buildSource()
     const int source = table();
     const SourceFile file = sourceFile(m_context.listPath);
     row(source, Style::Body,
-        {tr("List file:"), m_context.listPath.isEmpty() ? tr("not named")
-                                                        : QFileInfo(m_context.listPath).fileName()});
+        {tr("List file:"), m_context.listPath.isEmpty()
+                               ? tr("not named")
+                               : QFileInfo(m_context.listPath).fileName()});
     if (file.read) {
         row(source, Style::Body, {tr("Size:"), tr("%1 bytes").arg(count(file.size))});
         row(source, Style::Body, {tr("SHA-256:"), QString::fromLatin1(file.sha256)});
     } else if (!m_context.listPath.isEmpty()) {
         row(source, Style::Body, {tr("Size:"), tr("the file could not be read again")});
     }
-    const qint64 lines = m_list.header.size() + static_cast<qint64>(m_list.records.size()) +
-                         m_list.skippedLines;
+    const qint64 lines =
+        m_list.header.size() + static_cast<qint64>(m_list.records.size()) + m_list.skippedLines;
     row(source, Style::Body,
         {tr("Lines read:"), tr("%1: %2 of the legend, %3 records")
                                 .arg(count(lines), count(m_list.header.size()),
@@ -523,8 +528,8 @@ void ReportPages::buildSource()
         {tr("Lines skipped:"),
          m_list.skippedLines == 0
              ? tr("none")
-             : tr("%1, the first line %2").arg(count(m_list.skippedLines),
-                                               count(m_list.firstSkippedLine))});
+             : tr("%1, the first line %2")
+                   .arg(count(m_list.skippedLines), count(m_list.firstSkippedLine))});
     row(source, Style::Body, {tr("Program:"), m_context.program});
     row(source, Style::Body, {tr("Report made:"), madeAtText(m_context.madeAt)});
     paragraph(tr("The times of the readings are as the list holds them: the meter's clock for "
@@ -552,8 +557,7 @@ void ReportPages::buildSummary()
 
     const int levels = table();
     row(levels, Style::Bold,
-        {tr("Threshold"), tr("Level"), tr("Above"), tr("Longest run"), tr("From"),
-         tr("Run span")});
+        {tr("Threshold"), tr("Level"), tr("Above"), tr("Longest run"), tr("From"), tr("Run span")});
     for (const ReportSummary::ThresholdFigures &t : m_summary.thresholds)
         row(levels, Style::Body,
             {t.name, ReportGraph::levelText(t.level), count(t.above), count(t.longestRun),
@@ -580,8 +584,8 @@ void ReportPages::buildEvents()
                  "record table."));
     const int events = table();
     row(events, Style::Bold,
-        {tr("Start"), tr("End"), tr("Duration"), tr("Readings"), tr("Peak"), tr("At"),
-         tr("Level"), tr("Status")});
+        {tr("Start"), tr("End"), tr("Duration"), tr("Readings"), tr("Peak"), tr("At"), tr("Level"),
+         tr("Status")});
     const size_t listed = std::min(m_events.size(), SurveyReport::ListedEvents);
     for (size_t i = 0; i < listed; ++i) {
         const AlarmEvents::Event &e = m_events[i];
@@ -736,10 +740,9 @@ bool ReportPages::paint(QPainter &painter)
     const double usualPixels = font(Style::Body).pointSizeF() * 0.95 * m_writer.resolution() / 72.0;
     const double usualAdvance = FixedPitchText(fixed, usualPixels).advance();
     const auto usualChars = static_cast<qsizetype>(m_page.width() / usualAdvance);
-    const double pixelSize =
-        usualPixels * std::clamp(static_cast<double>(usualChars) /
-                                     static_cast<double>(table.usualWidth()),
-                                 0.6, 1.0);
+    const double pixelSize = usualPixels * std::clamp(static_cast<double>(usualChars) /
+                                                          static_cast<double>(table.usualWidth()),
+                                                      0.6, 1.0);
     FixedPitchText text(fixed, pixelSize);
     FixedPitchText boldText(fixedBold, pixelSize);
     const auto charsPerLine =
@@ -801,7 +804,8 @@ bool ReportPages::paint(QPainter &painter)
                 table.record(i, firstOfPage || records[i].instrument != records[i - 1].instrument);
             for (qsizetype from = 0; from < line.size() && top + rowHeight <= bottom + 0.5;
                  from += charsPerLine, top += rowHeight)
-                face.add(QPointF(0, top + face.ascent()), QStringView(line).mid(from, charsPerLine));
+                face.add(QPointF(0, top + face.ascent()),
+                         QStringView(line).mid(from, charsPerLine));
         }
         text.draw(painter);
         boldText.draw(painter);

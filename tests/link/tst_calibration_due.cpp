@@ -55,7 +55,8 @@ private slots:
         }
         QCOMPARE(settings.ReadProfileKey(QStringLiteral("CalDueSIM1"), {}, 20).text,
                  QStringLiteral("2026-11-23"));
-        const CalibrationDue::Kept kept = CalibrationDue::kept(settings, QStringLiteral("SIM-0000001"));
+        const CalibrationDue::Kept kept =
+            CalibrationDue::kept(settings, QStringLiteral("SIM-0000001"));
         QCOMPARE(kept.meter, QStringLiteral("SIM00001"));
         QCOMPARE(kept.factor, QStringLiteral("1"));
         QCOMPARE(kept.calibratedBy, QStringLiteral("J. Tester"));

@@ -77,7 +77,8 @@ ReportContext context()
 QStringList pagesOf(const QString &pdf)
 {
     QProcess process;
-    process.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
+    process.start(QStringLiteral("pdftotext"),
+                  {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
     if (!process.waitForFinished(60000))
         return {};
     QStringList pages = QString::fromUtf8(process.readAllStandardOutput()).split(QChar(u'\f'));
@@ -149,9 +150,9 @@ private slots:
     {
         // The list's last stretch was taken first; a low battery alone is no event.
         const std::vector<RecordFields> records{
-            reading(10, 0.30), reading(11, 6.00, 8), reading(12, 0.25), reading(13, 0.10, 1),
-            reading(14, 0.05, 16), reading(15, 0.20),  reading(16, 0.05, 4), reading(17, 0.10),
-            reading(0, 0.21),
+            reading(10, 0.30),    reading(11, 6.00, 8),  reading(12, 0.25),
+            reading(13, 0.10, 1), reading(14, 0.05, 16), reading(15, 0.20),
+            reading(16, 0.05, 4), reading(17, 0.10),     reading(0, 0.21),
         };
         const std::vector<AlarmEvents::Event> events = AlarmEvents::of(records, 0.2, 5.0);
         struct Expected
@@ -184,14 +185,15 @@ private slots:
         QTest::addColumn<QString>("atSurvey");
         QTest::addColumn<QString>("today");
         // The survey ran from 2026-12-05 to 2026-12-08; today is 2027-09-07.
-        QTest::newRow("lapsed since") << QDate(2027, 3, 31)
-                                      << "in calibration at the survey (due 2027-03-31)"
-                                      << "today: overdue by 160 days";
-        QTest::newRow("due on the last day") << QDate(2026, 12, 8)
-                                             << "in calibration at the survey (due 2026-12-08)"
-                                             << "today: overdue by 273 days";
+        QTest::newRow("lapsed since")
+            << QDate(2027, 3, 31) << "in calibration at the survey (due 2027-03-31)"
+            << "today: overdue by 160 days";
+        QTest::newRow("due on the last day")
+            << QDate(2026, 12, 8) << "in calibration at the survey (due 2026-12-08)"
+            << "today: overdue by 273 days";
         QTest::newRow("still in") << QDate(2028, 1, 1)
-                                  << "in calibration at the survey (due 2028-01-01)" << "";
+                                  << "in calibration at the survey (due 2028-01-01)"
+                                  << "";
         QTest::newRow("before the first reading")
             << QDate(2026, 11, 30)
             << "out of calibration at the survey: due 2026-11-30, 5 days before its first reading"
@@ -284,11 +286,13 @@ private slots:
         records[0] = reading(0, 0.30);
         for (int i = 10; i < 290; i += 4)
             records[static_cast<size_t>(i)] = reading(i, 0.15, 8);
-        records.push_back(reading(300, 0.1, 0, QStringLiteral("uSv/h"), QStringLiteral("SIM00002")));
+        records.push_back(
+            reading(300, 0.1, 0, QStringLiteral("uSv/h"), QStringLiteral("SIM00002")));
         records.push_back(reading(301, 999000000000.0, 0, QStringLiteral("cpm")));
         // A detector name wider than the page goes on under its row.
         const QString detector = QStringLiteral("Probe-%1-end").arg(QString(150, QChar(u'x')));
-        records.push_back(reading(302, 0.1, 0, QStringLiteral("uSv/h"), QStringLiteral("SIM00002")));
+        records.push_back(
+            reading(302, 0.1, 0, QStringLiteral("uSv/h"), QStringLiteral("SIM00002")));
         records.back().detector = detector;
         SavedList list = survey(records);
         list.skippedLines = 2;
@@ -309,24 +313,31 @@ private slots:
 
         const QStringList pages = pagesOf(pdf);
         const QString text = pages.join(QChar(u' ')).simplified();
-        const QString sha =
-            QString::fromLatin1(QCryptographicHash::hash(listBytes, QCryptographicHash::Sha256).toHex());
+        const QString sha = QString::fromLatin1(
+            QCryptographicHash::hash(listBytes, QCryptographicHash::Sha256).toHex());
         for (const QString &expected : QStringList{
-                 "Surveyor: J. Smith", "Survey location: Hall 3",
+                 "Surveyor: J. Smith",
+                 "Survey location: Hall 3",
                  "SIM00001 301 readings, 2026-12-05 09:00:00 to 2026-12-05 14:01:00",
                  "Calibration: in calibration at the survey (due 2027-03-31)",
                  "today: overdue by 160 days",
                  "Record: meter number SIM00001, factor 1.25, calibrated by J. Tester",
                  "out of calibration at the survey: due 2026-11-30, 5 days before its first "
                  "reading",
-                 "List file: hall3.lst", "Size: 16 bytes", "SHA-256: " + sha,
+                 "List file: hall3.lst",
+                 "Size: 16 bytes",
+                 "SHA-256: " + sha,
                  "Lines read: 311: 6 of the legend, 303 records",
-                 "Lines skipped: 2, the first line 17", "Program: TESK Meter View 9.8.7",
-                 "Report made: 2027-09-07 10:15:03 UTC+01:00", "meter's clock",
+                 "Lines skipped: 2, the first line 17",
+                 "Program: TESK Meter View 9.8.7",
+                 "Report made: 2027-09-07 10:15:03 UTC+01:00",
+                 "meter's clock",
                  "cpm 1 999000000000.00 999000000000.00",
                  "2026-12-05 09:00:00 09:00:00 00:00:00 1 0.30 uSv/h 09:00:00 Warning ok",
-                 "Alarm 5.00, above the scale", "Surveyed by: J. Smith",
-                 "Signture: checked on site", "Reviewed by Name:",
+                 "Alarm 5.00, above the scale",
+                 "Surveyed by: J. Smith",
+                 "Signture: checked on site",
+                 "Reviewed by Name:",
                  "No. Instrument Date and time Value Mark Units Status Detector",
                  "1 SIM00001 2026-12-05 09:00:00 0.30 uSv/h ok (0) HT50",
                  "302 SIM00001 2026-12-05 14:01:00 999000000000.00 cpm ok (0) HT50"})
@@ -336,15 +347,16 @@ private slots:
         QVERIFY(text.contains(QStringLiteral("cpm: 1 reading")));
 
         const QString total = QString::number(pages.size());
-        const QStringList headings{"Instruments", "Source", "Summary", "Alarm events", "Graph",
-                                   "Sign-off", "Records"};
+        const QStringList headings{"Instruments", "Source",   "Summary", "Alarm events",
+                                   "Graph",       "Sign-off", "Records"};
         for (qsizetype p = 0; p < pages.size(); ++p) {
             const QString page = pages[p];
             QVERIFY2(page.contains(QStringLiteral("Page %1 of %2").arg(p + 1).arg(total)),
                      qPrintable(page));
             if (p > 0)
-                QVERIFY2(page.simplified().contains(QStringLiteral("Hall 3 · 2026-12-05 · hall3.lst")),
-                         qPrintable(page));
+                QVERIFY2(
+                    page.simplified().contains(QStringLiteral("Hall 3 · 2026-12-05 · hall3.lst")),
+                    qPrintable(page));
             // No page ends in a heading: the last line above the page number.
             QStringList lines = page.split(QChar(u'\n'), Qt::SkipEmptyParts);
             lines.removeIf([](const QString &l) { return l.trimmed().isEmpty(); });
