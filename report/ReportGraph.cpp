@@ -50,10 +50,11 @@ ReportGraph::Scale ReportGraph::valueScale(double minimum, double maximum, int m
     scale.step = roundStep((high - low) / most);
     scale.low = std::floor(low / scale.step) * scale.step;
     scale.high = std::ceil(high / scale.step) * scale.step;
-    // A reading on the top line would look cut off: give it a step of room.
-    if (scale.high - maximum < scale.step * 1e-6)
+    // A reading on or next to the top line would look cut off: give it a step of room.
+    const double room = (scale.high - scale.low) * 0.02;
+    if (scale.high - maximum < room)
         scale.high += scale.step;
-    if (scale.low < 0 && minimum - scale.low < scale.step * 1e-6)
+    if (scale.low < 0 && minimum - scale.low < room)
         scale.low -= scale.step;
     scale.decimals =
         std::clamp(static_cast<int>(-std::floor(std::log10(scale.step) + 1e-9)), 0, 12);
