@@ -211,9 +211,9 @@ void ReportGraph::paint(QPainter &painter, const QRectF &area,
     }
 
     const qint64 span = to - from;
-    const double widest = metrics.horizontalAdvance(timeLabel(first, 60, span)) + line;
+    const double widest = metrics.horizontalAdvance(timeLabel(first, 60, span)) + line * 0.5;
     const qint64 step =
-        timeStep(span, std::max(1, static_cast<int>(plot.width() / (widest * 1.5))));
+        timeStep(span, std::max(1, static_cast<int>(plot.width() / (widest * 1.25))));
     // Ticks fall on round times of the list's own clock.
     for (qint64 t = (from + step - 1) / step * step; t <= to; t += step) {
         const QDateTime at = QDateTime::fromSecsSinceEpoch(t, first.timeSpec());
@@ -237,13 +237,15 @@ void ReportGraph::paint(QPainter &painter, const QRectF &area,
                     plot.bottom() + line * (2.2 + static_cast<double>(i)) + metrics.ascent()),
             notes[i]);
 
-    // Threshold lines, their captions stacked upwards so none covers another.
+    // Threshold lines under the curve; their captions over it on a blank
+    // ground, stacked upwards so none covers another.
     std::vector<Level> inside;
     for (const Level &level : levels)
         if (level.value >= scale.low && level.value <= scale.high)
             inside.push_back(level);
     std::sort(inside.begin(), inside.end(),
               [](const Level &a, const Level &b) { return a.value < b.value; });
+    std::vector<std::pair<QPen, QPointF>> captions;
     double captionBaseline = plot.bottom() + line;
     for (const Level &level : inside) {
         QPen dashed(level.name == QObject::tr("Alarm") ? QColor(200, 0, 0) : QColor(200, 140, 0));
@@ -254,9 +256,9 @@ void ReportGraph::paint(QPainter &painter, const QRectF &area,
         painter.drawLine(QPointF(plot.left(), ly), QPointF(plot.right(), ly));
         captionBaseline = std::min(ly - metrics.descent() - line * 0.1, captionBaseline - line);
         const QString caption = level.name + QChar(u' ') + levelText(level.value);
-        painter.drawText(QPointF(plot.right() - metrics.horizontalAdvance(caption) - line * 0.3,
-                                 captionBaseline),
-                         caption);
+        captions.push_back(
+            {dashed, QPointF(plot.right() - metrics.horizontalAdvance(caption) - line * 0.3,
+                             captionBaseline)});
     }
 
     QPen curve(QColor(0, 0, 160));
@@ -272,6 +274,16 @@ void ReportGraph::paint(QPainter &painter, const QRectF &area,
     else
         painter.drawPolyline(polyline);
     painter.setClipping(false);
+
+    for (size_t i = 0; i < captions.size(); ++i) {
+        const QString caption = inside[i].name + QChar(u' ') + levelText(inside[i].value);
+        const QPointF at = captions[i].second;
+        painter.fillRect(QRectF(at.x() - line * 0.15, at.y() - metrics.ascent(),
+                                metrics.horizontalAdvance(caption) + line * 0.3, line),
+                         Qt::white);
+        painter.setPen(QPen(captions[i].first.color()));
+        painter.drawText(at, caption);
+    }
     painter.setPen(frame);
     painter.drawRect(plot);
     painter.restore();
