@@ -156,10 +156,10 @@ void ReportGraph::paint(QPainter &painter, const QRectF &area,
 
     QString title = units.trimmed().isEmpty() ? QObject::tr("(no units)") : units.trimmed();
     if (static_cast<qint64>(points.size()) < total)
-        title += QObject::tr(": %1 of %2 readings drawn, the lowest and highest of each of %3 "
-                             "stretches of time, the first and last")
+        title += QObject::tr(": %1 of %2 readings drawn, each stretch's lowest and highest "
+                             "and the first and last")
                      .arg(QLocale::c().toString(static_cast<qint64>(points.size())),
-                          QLocale::c().toString(total), QString::number(ThinnedColumns));
+                          QLocale::c().toString(total));
     else
         title += total == 1 ? QObject::tr(": 1 reading")
                             : QObject::tr(": %1 readings").arg(QLocale::c().toString(total));

@@ -341,6 +341,7 @@ private:
     {
         std::vector<double> columns; // left edges, in page units
         double scale = 1;            // of the type, so the widest row fits the page
+        double wrapWidth = 0;        // when not 0, the last column's texts wrap at this width
     };
     struct Item
     {
@@ -376,7 +377,11 @@ private:
     }
     void measureTables();
     QFont font(Style style, double scale = 1) const;
+    // The wrapped last cell of a row of a table that wraps it, with how it
+    // wraps; an empty text when the row has none.
+    std::pair<QString, int> wrappedCell(const Item &item) const;
     double height(const Item &item) const;
+    static double singleHeight(Style style, double lineHeight);
     void place();
     void paintItem(QPainter &painter, const Item &item);
     void paintRunningHeader(QPainter &painter);
@@ -423,6 +428,23 @@ QFont ReportPages::font(Style style, double scale) const
     return f;
 }
 
+std::pair<QString, int> ReportPages::wrappedCell(const Item &item) const
+{
+    if (item.table < 0)
+        return {};
+    const Table &table = m_tables[static_cast<size_t>(item.table)];
+    if (table.wrapWidth <= 0 || item.cells.size() != static_cast<qsizetype>(table.columns.size()))
+        return {};
+    const QString &cell = item.cells.constLast();
+    // Words wrap; a word wider than the column (a path, a digest) breaks anywhere.
+    const QFontMetricsF metrics(font(item.style), &m_writer);
+    int flags = Qt::TextWordWrap;
+    for (const QString &word : cell.split(QChar(u' ')))
+        if (metrics.horizontalAdvance(word) > table.wrapWidth)
+            flags = Qt::TextWrapAnywhere;
+    return {cell, flags};
+}
+
 double ReportPages::height(const Item &item) const
 {
     if (item.graph >= 0)
@@ -436,7 +458,21 @@ double ReportPages::height(const Item &item) const
                                  item.cells.constFirst())
                    .height() +
                lineHeight * 0.3;
-    switch (item.style) {
+    double wrapped = 0; // how much a wrapped last cell adds
+    if (const auto [cell, flags] = wrappedCell(item); !cell.isEmpty())
+        wrapped =
+            metrics
+                .boundingRect(QRectF(0, 0, m_tables[static_cast<size_t>(item.table)].wrapWidth,
+                                     m_page.height()),
+                              flags, cell)
+                .height() -
+            lineHeight;
+    return singleHeight(item.style, lineHeight) + std::max(0.0, wrapped);
+}
+
+double ReportPages::singleHeight(Style style, double lineHeight)
+{
+    switch (style) {
     case Style::Heading:
         return lineHeight * 1.2;
     case Style::Section:
@@ -638,8 +674,12 @@ void ReportPages::measureTables()
             left += w + gap;
         }
         const double needed = left - gap;
-        // Too wide for the page: smaller type rather than a cut text.
-        table.scale = needed > m_page.width() ? m_page.width() / needed : 1;
+        // Too wide for the page: the last column wraps when the others leave
+        // it room, else the type gets smaller; a text is never cut.
+        if (needed > m_page.width() && table.columns.back() < m_page.width() * 0.6)
+            table.wrapWidth = m_page.width() - table.columns.back();
+        else if (needed > m_page.width())
+            table.scale = m_page.width() / needed;
         for (double &column : table.columns)
             column *= table.scale;
     }
@@ -690,13 +730,20 @@ void ReportPages::paintItem(QPainter &painter, const Item &item)
                          item.cells.constFirst());
         return;
     }
-    const double baseline = item.top + height(item) - metrics.lineSpacing() * 0.25;
+    const double lineHeight = metrics.lineSpacing();
+    const double baseline = item.top + singleHeight(item.style, lineHeight) - lineHeight * 0.25;
+    const auto [wrapped, flags] = wrappedCell(item);
     for (qsizetype c = 0; c < item.cells.size(); ++c) {
         const double left =
             item.table >= 0
                 ? m_tables[static_cast<size_t>(item.table)].columns[static_cast<size_t>(c)]
                 : 0;
-        painter.drawText(QPointF(left, baseline), item.cells[c]);
+        if (c + 1 == item.cells.size() && !wrapped.isEmpty())
+            painter.drawText(
+                QRectF(left, baseline - metrics.ascent(), m_page.width() - left, m_page.height()),
+                flags, wrapped);
+        else
+            painter.drawText(QPointF(left, baseline), item.cells[c]);
     }
 }
 

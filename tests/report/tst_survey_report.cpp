@@ -295,6 +295,11 @@ private slots:
             reading(302, 0.1, 0, QStringLiteral("uSv/h"), QStringLiteral("SIM00002")));
         records.back().detector = detector;
         SavedList list = survey(records);
+        // A legend text wider than the page wraps under its caption.
+        QStringList words;
+        for (int i = 0; i < 40; ++i)
+            words << QStringLiteral("probe%1").arg(i);
+        list.header[2] += QChar(u' ') + words.join(QChar(u' '));
         list.skippedLines = 2;
         list.firstSkippedLine = 17;
 
@@ -343,7 +348,9 @@ private slots:
                  "302 SIM00001 2026-12-05 14:01:00 999000000000.00 cpm ok (0) HT50"})
             QVERIFY2(text.contains(expected), qPrintable(expected));
         QVERIFY(text.contains(QStringLiteral("uSv/h: 302 readings")));
-        QVERIFY(QString(text).remove(QChar(u' ')).contains(detector));
+        const QString unspaced = QString(text).remove(QChar(u' '));
+        QVERIFY(unspaced.contains(detector));
+        QVERIFY(unspaced.contains(QStringLiteral("Corvel2") + words.join(QString())));
         QVERIFY(text.contains(QStringLiteral("cpm: 1 reading")));
 
         const QString total = QString::number(pages.size());
