@@ -43,6 +43,9 @@ int main(int argc, char *argv[])
     context.warning = 0.2;
     context.alarm = 500;
     context.today = QDate(2024, 5, 2);
+    context.madeAt = QDateTime::currentDateTime();
+    context.program = QStringLiteral("TESK Meter View");
+    context.listPath = listPath;
 
     const QString pdf = qEnvironmentVariableIsSet("TESK_BENCH_SAVE")
                             ? qEnvironmentVariable("TESK_BENCH_SAVE")

@@ -42,14 +42,14 @@ void ReportCommand::start()
                             "it.")
                              .arg(list.firstSkippedLine)
                              .arg(m_request.list));
-    const QString problem =
-        SurveyReport::write(list, m_request.pdf, ReportContext::fromSettings(m_settings, m_clock));
+    const QString problem = SurveyReport::write(
+        list, m_request.pdf, ReportContext::fromSettings(m_settings, m_clock, m_request.list));
     if (!problem.isEmpty()) {
         m_output.message(problem);
         finish(CliArguments::Failure);
         return;
     }
-    m_output.line(
-        tr("Saved the report %1 (%2 records).").arg(m_request.pdf).arg(list.records.size()));
+    m_output.line(tr("Saved the report %1 (%2 records).")
+                      .arg(m_request.pdf, QString::number(list.records.size())));
     finish(CliArguments::Success);
 }

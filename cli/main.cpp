@@ -1,4 +1,6 @@
 // tesk-cli: the meter link, the list file and the workbook without a window.
+#include "CalibrationDue.h"
+#include "CalibrationRecord.h"
 #include "CliArguments.h"
 #include "Clock.h"
 #include "ConsoleOutput.h"
@@ -48,6 +50,7 @@ int main(int argc, char *argv[])
     const ProfileFile settings(ProfileFile::standardPath());
     const SystemClock clock;
     SurveyLegend legend(settings);
+    CalibrationDue calibrationDue(settings, clock);
     MeterSession session;
     InterruptWatcher interrupts;
 
@@ -65,6 +68,11 @@ int main(int argc, char *argv[])
     case Command::Calibration:
         command = std::make_unique<MeterQuery>(MeterQuery::Kind::Calibration, request.port, session,
                                                output, clock);
+        // The record is kept as the window keeps it, for the alarms and the survey report.
+        QObject::connect(&session, &MeterSession::calibration, command.get(),
+                         [&calibrationDue](const CalibrationRecord &record) {
+                             calibrationDue.remember(record);
+                         });
         break;
     case Command::Download:
         command = std::make_unique<DownloadCommand>(request, legend.headerLines(), session, output);

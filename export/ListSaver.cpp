@@ -128,12 +128,13 @@ void ListSaver::writeReport(const QString &name)
 {
     m_services.busy(true);
     // The report is made from the list as saved, read back like any saved list.
-    const SavedList list = SavedList::read(ListExport::listPath(m_services.programFolder, name));
+    const QString listPath = ListExport::listPath(m_services.programFolder, name);
+    const SavedList list = SavedList::read(listPath);
     const SystemClock systemClock;
     const Clock &clock = m_services.clock ? *m_services.clock : systemClock;
     const QString problem =
         SurveyReport::write(list, reportPath(m_services.programFolder, name),
-                            ReportContext::fromSettings(m_services.settings, clock));
+                            ReportContext::fromSettings(m_services.settings, clock, listPath));
     m_services.busy(false);
     if (!problem.isEmpty())
         tell(QObject::tr("The survey report was not saved; the text files are.\n%1").arg(problem));

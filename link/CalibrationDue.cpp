@@ -9,6 +9,16 @@
 namespace {
 
 const QString StoredFormat = QStringLiteral("yyyy-MM-dd");
+// The record's texts are at most 12 characters; a longer stored text was not written here.
+constexpr int KeptTextSize = 20;
+
+// Writes a key only when its text changes, so a settings file is not rewritten
+// on every calibration read.
+void keep(const ProfileFile &settings, const QString &key, const QString &text)
+{
+    if (settings.ReadProfileKey(key, QString(), KeptTextSize).text != text)
+        settings.WriteProfileKey(key, text);
+}
 
 QString tr(const char *text)
 {
@@ -77,10 +87,10 @@ void CalibrationDue::remember(const CalibrationRecord &record)
         return;
     // Kept for this run even when the settings cannot be written.
     m_kept.insert(key, due);
-    if (m_settings.ReadProfileKey(settingsKey(record.meter), QString(), 20).text !=
-        due->toString(StoredFormat)) {
-        m_settings.WriteProfileKey(settingsKey(record.meter), due->toString(StoredFormat));
-    }
+    keep(m_settings, QStringLiteral("CalDue") + key, due->toString(StoredFormat));
+    keep(m_settings, QStringLiteral("CalMeter") + key, record.meter.trimmed());
+    keep(m_settings, QStringLiteral("CalFactor") + key, record.factor.trimmed());
+    keep(m_settings, QStringLiteral("CalBy") + key, record.name.trimmed());
 }
 
 QString CalibrationDue::noticeFor(const QString &instrumentNumber)
@@ -115,6 +125,19 @@ std::optional<QDate> CalibrationDue::keptDue(const ProfileFile &settings,
         settings.ReadProfileKey(QStringLiteral("CalDue") + key, QString(), 20).text.trimmed();
     const QDate date = QDate::fromString(text, StoredFormat);
     return date.isValid() ? std::optional<QDate>(date) : std::nullopt;
+}
+
+CalibrationDue::Kept CalibrationDue::kept(const ProfileFile &settings,
+                                          const QString &instrumentNumber)
+{
+    const QString key = instrumentKey(instrumentNumber);
+    if (key.isEmpty())
+        return {};
+    const auto text = [&](const QString &name) {
+        return settings.ReadProfileKey(name + key, QString(), KeptTextSize).text.trimmed();
+    };
+    return {text(QStringLiteral("CalMeter")), text(QStringLiteral("CalFactor")),
+            text(QStringLiteral("CalBy")), keptDue(settings, instrumentNumber)};
 }
 
 QString CalibrationDue::instrumentKey(const QString &instrumentNumber)

@@ -11,9 +11,11 @@ class ProfileFile;
 struct CalibrationRecord;
 
 // Whether a meter's calibration has run out. The calibration record carries
-// the next due date; the last one seen of each instrument is kept in the
-// settings under CalDue<instrument> (for example CalDueSIM1=2027-06-30), so
-// readings of an instrument out of calibration can be flagged as they arrive.
+// the next due date; the last record seen of each instrument is kept in the
+// settings under CalDue<instrument> (for example CalDueSIM1=2027-06-30), with
+// its meter number, factor and calibrator under CalMeter<instrument>,
+// CalFactor<instrument> and CalBy<instrument>, so readings of an instrument
+// out of calibration can be flagged as they arrive and a report can name them.
 class CalibrationDue
 {
 public:
@@ -26,6 +28,15 @@ public:
     };
     static constexpr int SoonDays = 30;
 
+    // The record last kept for an instrument; empty texts and no date when none is.
+    struct Kept
+    {
+        QString meter;
+        QString factor;
+        QString calibratedBy;
+        std::optional<QDate> due;
+    };
+
     CalibrationDue(const ProfileFile &settings, const Clock &clock);
 
     // The record's "dd/mm/yyyy" text; a date that cannot be day first
@@ -35,7 +46,8 @@ public:
     // One plain sentence for the calibration window.
     static QString describe(const Verdict &verdict);
 
-    // Keeps the record's due date for its instrument.
+    // Keeps the record (its due date, meter number, factor and calibrator)
+    // for its instrument.
     void remember(const CalibrationRecord &record);
     // For a reading of this instrument: empty unless its kept due date has passed.
     QString noticeFor(const QString &instrumentNumber);
@@ -47,6 +59,7 @@ public:
     // The due date kept in the settings for an instrument; nothing when none is.
     static std::optional<QDate> keptDue(const ProfileFile &settings,
                                         const QString &instrumentNumber);
+    static Kept kept(const ProfileFile &settings, const QString &instrumentNumber);
 
 private:
     std::optional<QDate> keptDate(const QString &key);

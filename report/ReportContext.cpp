@@ -1,12 +1,30 @@
 #include "ReportContext.h"
 
-#include "CalibrationDue.h"
 #include "Clock.h"
 #include "ProfileFile.h"
 
 #include <QObject>
 
-ReportContext ReportContext::fromSettings(const ProfileFile &settings, const Clock &clock)
+#ifndef TESK_REPORT_VERSION
+#define TESK_REPORT_VERSION "0"
+#endif
+
+namespace {
+
+QString days(qint64 count)
+{
+    return count == 1 ? QObject::tr("1 day") : QObject::tr("%1 days").arg(count);
+}
+
+QString iso(const QDate &date)
+{
+    return date.toString(Qt::ISODate);
+}
+
+} // namespace
+
+ReportContext ReportContext::fromSettings(const ProfileFile &settings, const Clock &clock,
+                                          const QString &listPath)
 {
     ReportContext context;
     // The defaults are the alarms' own, so the report shows the levels the
@@ -17,25 +35,39 @@ ReportContext ReportContext::fromSettings(const ProfileFile &settings, const Clo
     settings.readNumber(QStringLiteral("Threshold2"), QStringLiteral("5"), 10, alarm);
     context.warning = warning;
     context.alarm = alarm;
-    context.calibrationDue = [settings](const QString &instrument) {
-        return CalibrationDue::keptDue(settings, instrument);
+    context.calibration = [settings](const QString &instrument) {
+        return CalibrationDue::kept(settings, instrument);
     };
-    context.today = clock.now().date();
+    context.madeAt = clock.now();
+    context.today = context.madeAt.date();
+    context.listPath = listPath;
+    context.program = QStringLiteral("TESK Meter View ") + QStringLiteral(TESK_REPORT_VERSION);
     return context;
 }
 
-QString ReportContext::calibrationState(const QString &instrument) const
+QString ReportContext::stateAtSurvey(const std::optional<QDate> &due, const QDate &first,
+                                     const QDate &last)
 {
-    const std::optional<QDate> due = calibrationDue(instrument);
     if (!due)
         return {};
-    if (!today.isValid())
-        return QObject::tr("due %1").arg(due->toString(Qt::ISODate));
+    // A reading taken on the due day is still in calibration.
+    if (!last.isValid() || *due >= last)
+        return QObject::tr("in calibration at the survey (due %1)").arg(iso(*due));
+    if (*due < first)
+        return QObject::tr("out of calibration at the survey: due %1, %2 before its first reading")
+            .arg(iso(*due), days(due->daysTo(first)));
+    return QObject::tr("out of calibration for part of the survey: due %1, %2 before its last "
+                       "reading")
+        .arg(iso(*due), days(due->daysTo(last)));
+}
+
+QString ReportContext::stateToday(const std::optional<QDate> &due, const QDate &last) const
+{
+    if (!due || !today.isValid())
+        return {};
     const qint64 left = today.daysTo(*due);
-    if (left < 0)
-        return left == -1 ? QObject::tr("overdue by 1 day")
-                          : QObject::tr("overdue by %1 days").arg(-left);
-    if (left == 0)
-        return QObject::tr("due today");
-    return QObject::tr("due %1").arg(due->toString(Qt::ISODate));
+    // Out of calibration at the survey stays so; only a lapse since is news.
+    if (left >= 0 || (last.isValid() && *due < last))
+        return {};
+    return QObject::tr("today: overdue by %1").arg(days(-left));
 }

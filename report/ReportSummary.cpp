@@ -39,6 +39,7 @@ ReportSummary ReportSummary::of(const CompactRecords &records, std::optional<dou
     summary.records = static_cast<qint64>(records.size());
     QHash<QString, size_t> unitIndex;
     QHash<QString, size_t> statusIndex;
+    QHash<QString, size_t> instrumentIndex;
     std::vector<double> sums;
     for (const RecordFields &r : records) {
         if (r.time.isValid()) {
@@ -46,6 +47,19 @@ ReportSummary ReportSummary::of(const CompactRecords &records, std::optional<dou
                 summary.first = r.time;
             if (!summary.last.isValid() || r.time > summary.last)
                 summary.last = r.time;
+        }
+        auto instrument = instrumentIndex.constFind(r.instrument);
+        if (instrument == instrumentIndex.constEnd()) {
+            instrument = instrumentIndex.insert(r.instrument, summary.instruments.size());
+            summary.instruments.push_back({r.instrument, 0, r.time, r.time});
+        }
+        InstrumentFigures &used = summary.instruments[*instrument];
+        ++used.count;
+        if (r.time.isValid()) {
+            if (!used.first.isValid() || r.time < used.first)
+                used.first = r.time;
+            if (!used.last.isValid() || r.time > used.last)
+                used.last = r.time;
         }
         auto unit = unitIndex.constFind(r.units);
         if (unit == unitIndex.constEnd()) {

@@ -35,6 +35,14 @@ public:
         QDateTime runEnd;
     };
 
+    struct InstrumentFigures
+    {
+        QString instrument;
+        qint64 count = 0;
+        QDateTime first; // its earliest and latest reading
+        QDateTime last;
+    };
+
     struct StatusCount
     {
         QString word;
@@ -44,9 +52,10 @@ public:
     qint64 records = 0;
     QDateTime first; // the earliest and the latest reading
     QDateTime last;
-    std::vector<UnitFigures> units;           // in the order the units first appear
-    std::vector<ThresholdFigures> thresholds; // warning, then alarm, those in force
-    std::vector<StatusCount> statuses;        // in the order the words first appear
+    std::vector<UnitFigures> units;             // in the order the units first appear
+    std::vector<InstrumentFigures> instruments; // in the order of their first reading
+    std::vector<ThresholdFigures> thresholds;   // warning, then alarm, those in force
+    std::vector<StatusCount> statuses;          // in the order the words first appear
 
     static ReportSummary of(const CompactRecords &records, std::optional<double> warning,
                             std::optional<double> alarm);

@@ -56,7 +56,8 @@ QString ListViewer::writeReport(const QString &pdfPath) const
         (QFileInfo::exists(pdfPath) &&
          QFileInfo(pdfPath).canonicalFilePath() == QFileInfo(m_path).canonicalFilePath()))
         return tr("The report cannot take the place of the list it is made from.");
-    return SurveyReport::write(m_list, pdfPath, ReportContext::fromSettings(m_settings, m_clock));
+    return SurveyReport::write(m_list, pdfPath,
+                               ReportContext::fromSettings(m_settings, m_clock, m_path));
 }
 
 bool ListViewer::showInGraph(QList<int> rows)

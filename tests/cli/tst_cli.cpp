@@ -463,6 +463,11 @@ private slots:
         QVERIFY2(run.out.contains(QStringLiteral("Calibration Due: 30/06/2027\n")),
                  qPrintable(run.out));
         QVERIFY(run.out.contains(QStringLiteral("Calibrated by: J. Tester\n")));
+        // Kept as the window keeps it, for the alarms and the survey report.
+        QCOMPARE(h.settings->ReadProfileKey(QStringLiteral("CalDueSIM1"), {}, 20).text,
+                 QStringLiteral("2027-06-30"));
+        QCOMPARE(h.settings->ReadProfileKey(QStringLiteral("CalBySIM1"), {}, 20).text,
+                 QStringLiteral("J. Tester"));
     }
 
     void aMeterThatIsNotThereFailsNamingTheCause()
@@ -604,7 +609,7 @@ private slots:
         QVERIFY(text.waitForFinished(Patience));
         const QString shown = QString::fromUtf8(text.readAllStandardOutput()).simplified();
         QVERIFY2(shown.contains(QStringLiteral("Warning 0.15 4")), qPrintable(shown));
-        QVERIFY2(shown.contains(QStringLiteral("SIM-0000001 calibration overdue by")),
+        QVERIFY2(shown.contains(QStringLiteral("out of calibration at the survey: due 2000-01-31")),
                  qPrintable(shown));
 
         run = runCli(h, report);

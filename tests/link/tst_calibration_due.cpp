@@ -55,6 +55,12 @@ private slots:
         }
         QCOMPARE(settings.ReadProfileKey(QStringLiteral("CalDueSIM1"), {}, 20).text,
                  QStringLiteral("2026-11-23"));
+        const CalibrationDue::Kept kept =
+            CalibrationDue::kept(settings, QStringLiteral("SIM-0000001"));
+        QCOMPARE(kept.meter, QStringLiteral("SIM00001"));
+        QCOMPARE(kept.factor, QStringLiteral("1"));
+        QCOMPARE(kept.calibratedBy, QStringLiteral("J. Tester"));
+        QCOMPARE(kept.due, QDate(2026, 11, 23));
 
         // A new run: the readings carry the number 11 characters wide.
         CalibrationDue due(settings, clock);
