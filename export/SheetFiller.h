@@ -37,12 +37,15 @@ public:
         qint64 rowsWritten = 0;
     };
 
+    // A row of the template is held whole while it is filled; no more than this.
+    static constexpr qint64 MaxRowSize = 8LL * 1024 * 1024;
+
     explicit SheetFiller(DateStyles &styles);
 
-    // False, with the reason in `problem`, when the sheet could not be read
-    // or written.
-    bool write(const QByteArray &sheetXml, const Cells &cells, Table *table, QIODevice &out,
-               QString &problem);
+    // False, with the reason in `problem`, when the sheet `part` could not be
+    // read or `out` could not be written (then `out` tells why).
+    bool write(const QString &part, const QByteArray &sheetXml, const Cells &cells, Table *table,
+               QIODevice &out, QString &problem);
 
 private:
     struct TemplateCell

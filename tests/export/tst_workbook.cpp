@@ -389,6 +389,23 @@ private slots:
                                        << "\"xl/../../../x\"";
         QTest::newRow("styles of 200 MB") << "big-styles"
                                           << "xl/styles.xml is too large";
+        QTest::newRow("sheets of 30 MB, 120 MB in all") << "many-sheets"
+                                                        << "extra3.xml is too large";
+        QTest::newRow("entity expansion") << "entities"
+                                          << "sheet1.xml declares a DTD";
+        QTest::newRow("one part under 60 names") << "aliased"
+                                                 << "its parts overlap";
+        QTest::newRow("a part inside another") << "overlapping"
+                                               << "its parts overlap";
+        QTest::newRow("styles cut off") << "broken-styles"
+                                        << "its part xl/styles.xml is damaged";
+        QTest::newRow("encrypted part")
+            << "encrypted"
+            << "the template has an encrypted part (xl/media/secret.bin)";
+        QTest::newRow("a formula before plain numbers") << "formula"
+                                                        << "";
+        QTest::newRow("row and column -2147483648") << "lowest-numbers"
+                                                    << "has its rows out of order";
     }
 
     void oddTemplatesGiveACorrectWorkbookOrARefusalThatSaysWhy()
@@ -418,6 +435,12 @@ private slots:
         QCOMPARE(sheet[QStringLiteral("G12")].toArray()[1].toString(), QStringLiteral("GM"));
         if (kind == u"prefixed")
             QCOMPARE(sheet[QStringLiteral("A1")].toArray()[1].toString(), QStringLiteral("Survey"));
+        // The cells after a formula keep their stored values.
+        if (kind == u"formula") {
+            for (const auto &[cell, value] : {std::pair{"I20", 20.0}, std::pair{"H21", 21.0}})
+                QCOMPARE(sheet[QLatin1String(cell)].toArray().toVariantList().value(1).toDouble(),
+                         value);
+        }
     }
 
     void templatesAreSavedOrRefusedInABoundedAddressSpace_data()
