@@ -97,7 +97,8 @@ void MeterSession::notResponding()
 
 void MeterSession::downloadStopped()
 {
-    fail(tr("The meter on %1 sent %2 bad replies in a row.").arg(m_device).arg(m_link.ErrCount));
+    fail(tr("The meter on %1 sent %2 bad replies in a row.")
+             .arg(m_device, QString::number(m_link.ErrCount)));
 }
 
 void MeterSession::unexpectedFailure(const UnexpectedFailure &failure)

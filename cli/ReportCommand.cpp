@@ -49,7 +49,7 @@ void ReportCommand::start()
         finish(CliArguments::Failure);
         return;
     }
-    m_output.line(
-        tr("Saved the report %1 (%2 records).").arg(m_request.pdf).arg(list.records.size()));
+    m_output.line(tr("Saved the report %1 (%2 records).")
+                      .arg(m_request.pdf, QString::number(list.records.size())));
     finish(CliArguments::Success);
 }

@@ -25,8 +25,7 @@ QString FileReplacement::finalPath(const QString &target)
     if (info.isSymLink())
         return info.symLinkTarget();
     const QString folder = info.absoluteDir().canonicalPath();
-    return folder.isEmpty() ? info.absoluteFilePath()
-                            : folder + QChar(u'/') + info.fileName();
+    return folder.isEmpty() ? info.absoluteFilePath() : folder + QChar(u'/') + info.fileName();
 }
 
 QString FileReplacement::commit(QSaveFile &file, qint64 written)
@@ -74,7 +73,8 @@ QString FileReplacement::renameOnto(const QString &written, const QString &targe
 bool FileReplacement::syncFolder(const QString &folder)
 {
 #ifdef Q_OS_UNIX
-    const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int fd =
+        ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0)
         return false;
     // Some file systems cannot sync a folder; their renames are as durable as they get.

@@ -229,9 +229,9 @@ void SheetFiller::readTemplateRow(QXmlStreamReader &xml, int row, QByteArray &ro
     qint64 held = rowStart.size();
     while (depth > 0 && !xml.atEnd()) {
         if (held + cellBytes.size() > MaxRowSize) {
-            xml.raiseError(QObject::tr("its row %1 takes more than %2 MB")
-                               .arg(QString::number(row + 1),
-                                    QString::number(MaxRowSize / (1024 * 1024))));
+            xml.raiseError(
+                QObject::tr("its row %1 takes more than %2 MB")
+                    .arg(QString::number(row + 1), QString::number(MaxRowSize / (1024 * 1024))));
             break;
         }
         const auto t = xml.readNext();
@@ -331,10 +331,11 @@ bool SheetFiller::write(const QString &part, const QByteArray &sheetXml, const C
             if (xml.name() == u"col") {
                 const int style = clamped(intAttribute(xml, QStringLiteral("style"), 0), 0,
                                           std::numeric_limits<int>::max());
-                m_columnStyles.push_back(
-                    {clamped(intAttribute(xml, QStringLiteral("min"), 1) - 1, -1, WorkbookParts::ColumnLimit),
-                     clamped(intAttribute(xml, QStringLiteral("max"), 1) - 1, -1, WorkbookParts::ColumnLimit),
-                     style});
+                m_columnStyles.push_back({clamped(intAttribute(xml, QStringLiteral("min"), 1) - 1,
+                                                  -1, WorkbookParts::ColumnLimit),
+                                          clamped(intAttribute(xml, QStringLiteral("max"), 1) - 1,
+                                                  -1, WorkbookParts::ColumnLimit),
+                                          style});
             }
             if (xml.name() == u"sheetData") {
                 inSheetData = true;

@@ -314,9 +314,10 @@ bool Xl::saveWorkbook(const QString &path)
             copy.file = sheet->second->fileName();
         } else if (m_parts->isSheetPart(part.name)) {
             FormulaResults results;
-            rewrittenPart = rewritten(part, problem, [&results](QXmlStreamReader &xml, XmlPartWriter &) {
-                return results.skipStored(xml);
-            });
+            rewrittenPart =
+                rewritten(part, problem, [&results](QXmlStreamReader &xml, XmlPartWriter &) {
+                    return results.skipStored(xml);
+                });
         } else if (part.name == m_parts->stylesPart && styles.changed()) {
             rewrittenPart = styles.rewrite(part.bytes);
             if (!rewrittenPart)

@@ -101,8 +101,8 @@ std::shared_ptr<XlsxPackage::Source> openChecked(zip_source_t *source, QByteArra
     return std::make_shared<XlsxPackage::Source>(archive, std::move(bytes));
 }
 
-std::optional<std::vector<XlsxPackage::Part>> partsOf(const std::shared_ptr<XlsxPackage::Source> &source,
-                                                      QString &problem)
+std::optional<std::vector<XlsxPackage::Part>>
+partsOf(const std::shared_ptr<XlsxPackage::Source> &source, QString &problem)
 {
     if (!source)
         return std::nullopt;
@@ -210,8 +210,7 @@ bool XlsxPackage::inflate(std::vector<Part> &parts, const QStringList &names, QS
         if (part.size > MaxInflatedSize - inflated) {
             problem = QObject::tr("its part %1 is too large: the parts read from a template may "
                                   "take %2 MB in all once unpacked")
-                          .arg(part.name)
-                          .arg(MaxInflatedSize / (1024 * 1024));
+                          .arg(part.name, QString::number(MaxInflatedSize / (1024 * 1024)));
             return false;
         }
         QByteArray bytes(static_cast<qsizetype>(part.size), Qt::Uninitialized);

@@ -108,8 +108,8 @@ QString ZipLayout::problem(qint64 fileSize, const ReadAt &read)
             return QObject::tr("it holds the part %1 twice").arg(name);
         // The 64-bit values stand in the extra field, in this order, for each
         // 32-bit value that is escaped.
-        for (qint64 e = at + CentralSize + nameLength; e + 4 <= at + CentralSize + nameLength +
-                                                              extraLength;) {
+        for (qint64 e = at + CentralSize + nameLength;
+             e + 4 <= at + CentralSize + nameLength + extraLength;) {
             const quint64 id = little(directory, e, 2);
             const qint64 length = static_cast<qint64>(little(directory, e + 2, 2));
             if (id == 1) {
