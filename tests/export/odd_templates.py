@@ -237,6 +237,8 @@ CASES = {
     # A formula with its stored result, and plain numbers after it.
     "formula": lambda n: parts(**{"xl/worksheets/sheet1.xml": sheet(rows=2).replace(
         '<c r="H20"><v>20</v></c>', '<c r="H20"><f>1+1</f><v>2</v></c>')}),
+    # A part the export copies without reading, telling its version N.
+    "version": lambda n: parts() + [("xl/media/version.bin", b"version %d" % n)],
     # The lowest 32-bit number as a column and as a row.
     "lowest-numbers": lambda n: parts(**{"xl/worksheets/sheet1.xml": sheet(
         extra_col='<col min="-2147483648" max="-2147483648" width="5" style="1"/>').replace(
