@@ -191,6 +191,14 @@ def many_sheets(count):
             [(f"xl/worksheets/extra{i}.xml", blanks) for i in range(count)])
 
 
+def column_name(number):
+    name = ""
+    while number > 0:
+        number, rest = divmod(number - 1, 26)
+        name = chr(65 + rest) + name
+    return name
+
+
 def noise(size):
     return random.Random(size).randbytes(size)
 
@@ -237,6 +245,11 @@ CASES = {
     # A formula with its stored result, and plain numbers after it.
     "formula": lambda n: parts(**{"xl/worksheets/sheet1.xml": sheet(rows=2).replace(
         '<c r="H20"><v>20</v></c>', '<c r="H20"><f>1+1</f><v>2</v></c>')}),
+    # Row 20 of N texts of 600 bytes each, beside the records.
+    "wide-row": lambda n: parts(**{"xl/worksheets/sheet1.xml": sheet(rows=1).replace(
+        '<c r="I20"><v>20</v></c>', "".join(
+            f'<c r="{column_name(c)}20" t="inlineStr"><is><t>{"x" * 560}</t></is></c>'
+            for c in range(9, 9 + (n or 16000))))}),
     # A part the export copies without reading, telling its version N.
     "version": lambda n: parts() + [("xl/media/version.bin", b"version %d" % n)],
     # The lowest 32-bit number as a column and as a row.

@@ -417,6 +417,8 @@ private slots:
         QTest::newRow("encrypted part")
             << "encrypted"
             << "the template has an encrypted part (xl/media/secret.bin)";
+        QTest::newRow("a row of 9 MB") << "wide-row"
+                                       << "its row 20 takes more than 8 MB";
         QTest::newRow("a formula before plain numbers") << "formula"
                                                         << "";
         QTest::newRow("row and column -2147483648") << "lowest-numbers"
