@@ -31,7 +31,7 @@ QString PartReader::problem(const QXmlStreamReader &xml, const QString &part)
     if (xml.error() == QXmlStreamReader::CustomError && xml.errorString() == DtdError)
         return QObject::tr("its part %1 declares a DTD, which no workbook has").arg(part);
     if (xml.error() == QXmlStreamReader::CustomError)
-        return QObject::tr("its part %1 cannot be used: %2").arg(part, xml.errorString());
+        return QObject::tr("in its part %1, %2").arg(part, xml.errorString());
     QString reason = xml.errorString();
     if (reason.endsWith(QChar(u'.')))
         reason.chop(1);

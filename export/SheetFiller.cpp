@@ -284,6 +284,7 @@ bool SheetFiller::write(const QString &part, const QByteArray &sheetXml, const C
 {
     XmlPartWriter writer(out);
     m_writer = &writer;
+    m_templateFault = false;
     m_cells = &cells;
     m_nextCell = cells.begin();
     m_table = table;
@@ -346,6 +347,7 @@ bool SheetFiller::write(const QString &part, const QByteArray &sheetXml, const C
                 const qint64 row = intAttribute(xml, QStringLiteral("r"), lastRow + 2) - 1;
                 if (row <= lastRow || row >= WorkbookParts::RowLimit) {
                     problem = QObject::tr("its part %1 has its rows out of order").arg(part);
+                    m_templateFault = true;
                     return false;
                 }
                 lastRow = static_cast<int>(row);
@@ -383,6 +385,7 @@ bool SheetFiller::write(const QString &part, const QByteArray &sheetXml, const C
     }
     if (xml.hasError()) {
         problem = PartReader::problem(xml, part);
+        m_templateFault = true;
         return false;
     }
     if (!writer.flush()) {

@@ -46,6 +46,8 @@ public:
     // read or `out` could not be written (then `out` tells why).
     bool write(const QString &part, const QByteArray &sheetXml, const Cells &cells, Table *table,
                QIODevice &out, QString &problem);
+    // After a failed write: true when the template's sheet was at fault, not `out`.
+    bool templateFault() const { return m_templateFault; }
 
 private:
     struct TemplateCell
@@ -70,6 +72,7 @@ private:
     bool pullTableRow();
 
     DateStyles &m_styles;
+    bool m_templateFault = false;
     FormulaResults m_formulaResults; // the template's cells come without them
     XmlPartWriter *m_writer = nullptr;
     const Cells *m_cells = nullptr;

@@ -277,7 +277,7 @@ bool Xl::saveWorkbook(const QString &path)
             m_problem = m_recordProblem;
             return false;
         }
-        if (!written && file->error() == QFileDevice::NoError) {
+        if (!written && filler.templateFault()) {
             m_problem = templateProblem(m_templatePath, problem);
             return false;
         }

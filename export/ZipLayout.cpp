@@ -58,7 +58,7 @@ QString ZipLayout::problem(qint64 fileSize, const ReadAt &read)
         if (little(tail, at, 4) == EndSignature)
             end = at;
     if (end < 0)
-        return damaged();
+        return QObject::tr("it is not a workbook: it has no zip directory");
     quint64 count = little(tail, end + 10, 2);
     quint64 directorySize = little(tail, end + 12, 4);
     quint64 directoryStart = little(tail, end + 16, 4);
