@@ -66,7 +66,8 @@ void DownloadCommand::reading(const QByteArray &message)
         return;
     }
     ++m_records;
-    m_output.progress(tr("Downloading from %1: %2 records").arg(m_request.port).arg(m_records));
+    m_output.progress(
+        tr("Downloading from %1: %2 records").arg(m_request.port, QString::number(m_records)));
 }
 
 void DownloadCommand::endOfData()

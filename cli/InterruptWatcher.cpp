@@ -2,6 +2,7 @@
 
 #include <QSocketNotifier>
 
+#include <cerrno>
 #include <csignal>
 #include <fcntl.h>
 #include <unistd.h>
@@ -12,8 +13,12 @@ int interruptPipe[2] = {-1, -1};
 
 extern "C" void onInterrupt(int)
 {
+    // The code interrupted may be about to read errno (a loop waiting for
+    // EINTR); a full pipe's EAGAIN must not reach it.
+    const int interruptedErrno = errno;
     const char byte = 1;
     [[maybe_unused]] const ssize_t written = ::write(interruptPipe[1], &byte, 1);
+    errno = interruptedErrno;
 }
 
 void setHandler(void (*handler)(int))

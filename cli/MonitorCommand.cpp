@@ -40,10 +40,10 @@ void MonitorCommand::answered(const QString &instrument)
     m_collecting = true;
     m_alarms.setLostContactTimerEnabled(true);
     m_output.message(tr("Collecting readings of instrument %1 every %2:%3 into %4; Ctrl+C stops.")
-                         .arg(instrument)
-                         .arg(m_request.minutes, 2, 10, QChar(u'0'))
-                         .arg(m_request.seconds, 2, 10, QChar(u'0'))
-                         .arg(m_request.list));
+                         .arg(instrument,
+                              QString::number(m_request.minutes).rightJustified(2, QChar(u'0')),
+                              QString::number(m_request.seconds).rightJustified(2, QChar(u'0')),
+                              m_request.list));
 }
 
 void MonitorCommand::reading(const QByteArray &message)

@@ -4,6 +4,7 @@
 #include "ConsoleOutput.h"
 #include "ConsolePrompt.h"
 #include "DesktopOpener.h"
+#include "FileReplacement.h"
 #include "ProgramFolder.h"
 #include "TemplateWorkbook.h"
 #include "WorkFolder.h"
@@ -17,7 +18,6 @@
 #include <QObject>
 
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
@@ -68,16 +68,7 @@ QString resolvedPath(const QString &path)
 // included), or the same name where neither exists yet.
 bool sameFile(const QString &a, const QString &b)
 {
-    struct stat first
-    {
-    };
-    struct stat second
-    {
-    };
-    if (::stat(QFile::encodeName(a).constData(), &first) == 0 &&
-        ::stat(QFile::encodeName(b).constData(), &second) == 0)
-        return first.st_dev == second.st_dev && first.st_ino == second.st_ino;
-    return resolvedPath(a) == resolvedPath(b);
+    return FileReplacement::sameFile(a, b) || resolvedPath(a) == resolvedPath(b);
 }
 
 // Free bytes for this user on the disk holding `folder`; -1 when unknown.
@@ -186,7 +177,8 @@ WorkbookWriter::Result WorkbookWriter::write(const QString &listPath, const QStr
     if (templateFile.isEmpty() && QFileInfo::exists(programTemplate()))
         templateFile = programTemplate();
 
-    const QString folder = QFileInfo(workbookPath).absolutePath();
+    // Beside the file that is replaced (where a link leads), so the rename stays on its disk.
+    const QString folder = QFileInfo(FileReplacement::finalPath(workbookPath)).absolutePath();
     WorkFolder::removeStale(folder);
     const WorkFolder work(folder);
     if (!work.isValid())
@@ -219,8 +211,7 @@ WorkbookWriter::Result WorkbookWriter::write(const QString &listPath, const QStr
         const qint64 room = freeBytes(folder);
         if (writing && room >= 0 && room < 3 * QFileInfo(listPath).size() + (1 << 20))
             return {QObject::tr("The workbook %1 cannot be written: the disk is full (%2 kB free).")
-                        .arg(workbookPath)
-                        .arg(room / 1024)};
+                        .arg(workbookPath, QString::number(room / 1024))};
         QString text = answer.problem;
         text.replace(workWorkbook + QStringLiteral(".part"), workbookPath)
             .replace(workWorkbook, workbookPath)
@@ -234,11 +225,8 @@ WorkbookWriter::Result WorkbookWriter::write(const QString &listPath, const QStr
             text.chop(1);
         return {text};
     }
-    const QByteArray from = QFile::encodeName(workWorkbook);
-    const QByteArray to = QFile::encodeName(QFileInfo(workbookPath).absoluteFilePath());
-    // rename() replaces an existing workbook in one step.
-    if (std::rename(from.constData(), to.constData()) != 0)
-        return {QObject::tr("The workbook %1 cannot be written: %2")
-                    .arg(workbookPath, QString::fromLocal8Bit(std::strerror(errno)))};
+    if (const QString problem = FileReplacement::renameOnto(workWorkbook, workbookPath);
+        !problem.isEmpty())
+        return {problem};
     return {{}, answer.leftOut};
 }

@@ -1,5 +1,6 @@
 #include "ProfileFile.h"
 
+#include "FileReplacement.h"
 #include "NumberText.h"
 #include "TeskCommonPart.h"
 
@@ -221,13 +222,11 @@ bool ProfileFile::WriteProfileKey(const QString &key, const QString &text) const
     QSaveFile file(m_path);
     if (!file.open(QIODevice::WriteOnly))
         return false;
-    // QSaveFile commits a short write (a full disk, a size limit) as if it
-    // were whole, so the size on disk is checked before the file replaces the old one.
-    if (file.write(bytes) != bytes.size() || !file.flush() || file.size() != bytes.size()) {
+    if (file.write(bytes) != bytes.size()) {
         file.cancelWriting();
         return false;
     }
-    return file.commit();
+    return FileReplacement::commit(file, bytes.size()).isEmpty();
 }
 
 std::optional<QString> ProfileFile::cleanedValue(const QString &key, const QString &defaultText,

@@ -1,35 +1,19 @@
 #include "DateStyles.h"
 
+#include "PartReader.h"
 #include "WorkbookParts.h"
 #include "XmlPartWriter.h"
 
 #include <QBuffer>
 #include <QXmlStreamReader>
 
-namespace {
-
-// A reader of a part that decodes it a block at a time, not whole.
-struct PartReader
-{
-    explicit PartReader(const QByteArray &bytes)
-    {
-        buffer.setData(bytes);
-        buffer.open(QIODevice::ReadOnly);
-        xml.setDevice(&buffer);
-    }
-    QBuffer buffer;
-    QXmlStreamReader xml;
-};
-
-} // namespace
-
 DateStyles::DateStyles(const WorkbookParts &parts, const QByteArray &stylesXml) : m_parts(parts)
 {
     PartReader reader(stylesXml);
-    QXmlStreamReader &xml = reader.xml;
+    QXmlStreamReader &xml = reader.xml();
     bool inCellXfs = false;
-    while (!xml.atEnd()) {
-        const auto token = xml.readNext();
+    while (!reader.atEnd()) {
+        const auto token = reader.readNext();
         if (token == QXmlStreamReader::EndElement && xml.name() == u"cellXfs")
             inCellXfs = false;
         if (token != QXmlStreamReader::StartElement)
@@ -66,7 +50,7 @@ int DateStyles::columnStyleFor(int columnStyle, CellValue::Kind kind) const
     return !date && m_parts.isDateStyle(columnStyle) ? 0 : columnStyle;
 }
 
-QByteArray DateStyles::rewrite(const QByteArray &stylesXml) const
+std::optional<QByteArray> DateStyles::rewrite(const QByteArray &stylesXml) const
 {
     QByteArray result;
     QBuffer out(&result);
@@ -78,11 +62,11 @@ QByteArray DateStyles::rewrite(const QByteArray &stylesXml) const
     for (const auto &[base, format] : m_added)
         bases[base];
     PartReader reader(stylesXml);
-    QXmlStreamReader &xml = reader.xml;
+    QXmlStreamReader &xml = reader.xml();
     bool inCellXfs = false;
     int xf = 0;
-    while (!xml.atEnd()) {
-        const auto token = xml.readNext();
+    while (!reader.atEnd()) {
+        const auto token = reader.readNext();
         if (token == QXmlStreamReader::StartElement && xml.name() == u"cellXfs") {
             inCellXfs = true;
             writer.copyStartElement(
@@ -117,5 +101,7 @@ QByteArray DateStyles::rewrite(const QByteArray &stylesXml) const
         writer.copyToken(xml);
     }
     writer.flush();
+    if (xml.hasError())
+        return std::nullopt;
     return result;
 }

@@ -6,6 +6,7 @@
 #include <QString>
 
 #include <map>
+#include <optional>
 #include <vector>
 
 class WorkbookParts;
@@ -29,8 +30,8 @@ public:
     int columnStyleFor(int columnStyle, CellValue::Kind kind) const;
 
     bool changed() const { return !m_added.empty(); }
-    // The styles part with the added formats.
-    QByteArray rewrite(const QByteArray &stylesXml) const;
+    // The styles part with the added formats; nothing when it cannot be read whole.
+    std::optional<QByteArray> rewrite(const QByteArray &stylesXml) const;
 
 private:
     const WorkbookParts &m_parts;

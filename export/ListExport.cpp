@@ -1,30 +1,15 @@
 #include "ListExport.h"
 
+#include "FileReplacement.h"
 #include "WorkingListFile.h"
 
 #include <QFile>
-#include <QFileInfo>
 #include <QObject>
 #include <QSaveFile>
 
 namespace {
 
 constexpr qint64 CopyBlock = 256 * 1024;
-
-// Puts the written file in place of `target` (QSaveFile syncs it before the
-// rename); empty on success, else the reason.
-QString commitWhole(QSaveFile &out, qint64 written, const QString &target)
-{
-    // QSaveFile commits a short write (a full disk) as if it were whole, so
-    // the size is checked before the new file replaces the old one.
-    if (!out.flush() || out.size() != written) {
-        out.cancelWriting();
-        return QObject::tr("%1 could not be written in full: the disk may be full.").arg(target);
-    }
-    if (!out.commit())
-        return QObject::tr("%1 could not be written: %2").arg(target, out.errorString());
-    return {};
-}
 
 bool leavesFolder(const QString &name)
 {
@@ -58,10 +43,11 @@ QString ListExport::nameProblem(const QString &name)
 QString ListExport::targetProblem(const WorkingListFile &list, const QString &folder,
                                   const QString &userName, const QString &commonName)
 {
-    // The working list itself is restarted after the copies, so a copy onto it would be lost.
-    const QString working = QFileInfo(list.path()).absoluteFilePath();
+    // The working list itself is restarted after the copies, so a copy onto it
+    // would be lost. A link, another spelling or a file system that ignores
+    // case can give it another name: only the file itself tells.
     for (const QString &name : {userName, commonName}) {
-        if (QFileInfo(listPath(folder, name)).absoluteFilePath() == working)
+        if (FileReplacement::sameFile(listPath(folder, name), list.path()))
             return QObject::tr("The name \"%1\" is the working list's own; choose another.")
                 .arg(name);
     }
@@ -98,7 +84,7 @@ QString ListExport::copyInPlace(const QString &source, const QString &target)
         out.cancelWriting();
         return QObject::tr("%1 could not be read: %2").arg(source, in.errorString());
     }
-    return commitWhole(out, copied, target);
+    return FileReplacement::commit(out, copied);
 }
 
 QString ListExport::writeInPlace(const QByteArray &bytes, const QString &target)
@@ -111,7 +97,7 @@ QString ListExport::writeInPlace(const QByteArray &bytes, const QString &target)
         out.cancelWriting();
         return QObject::tr("%1 could not be written: %2").arg(target, reason);
     }
-    return commitWhole(out, bytes.size(), target);
+    return FileReplacement::commit(out, bytes.size());
 }
 
 ListExport::Result ListExport::WriteListFiles(WorkingListFile &list, const QString &folder,

@@ -1,12 +1,14 @@
 #include "SheetFiller.h"
 
 #include "DateStyles.h"
+#include "PartReader.h"
 #include "WorkbookParts.h"
 #include "XmlPartWriter.h"
 
 #include <QBuffer>
 #include <QXmlStreamReader>
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <limits>
@@ -29,11 +31,18 @@ void appendNumber(QByteArray &out, double value)
     out.append(digits, end - digits);
 }
 
-int intAttribute(const QXmlStreamReader &xml, const QString &name, int otherwise)
+// An attribute's whole number, read as 64 bits so that arithmetic on the
+// lowest or highest 32-bit number cannot overflow.
+qint64 intAttribute(const QXmlStreamReader &xml, const QString &name, qint64 otherwise)
 {
     bool ok = false;
-    const int value = xml.attributes().value(name).toInt(&ok);
+    const qint64 value = xml.attributes().value(name).toLongLong(&ok);
     return ok ? value : otherwise;
+}
+
+int clamped(qint64 value, int lowest, int highest)
+{
+    return static_cast<int>(std::clamp<qint64>(value, lowest, highest));
 }
 
 } // namespace
@@ -217,7 +226,14 @@ void SheetFiller::readTemplateRow(QXmlStreamReader &xml, int row, QByteArray &ro
     QBuffer cellBuffer(&cellBytes);
     cellBuffer.open(QIODevice::WriteOnly);
     std::optional<XmlPartWriter> cellWriter;
+    qint64 held = rowStart.size();
     while (depth > 0 && !xml.atEnd()) {
+        if (held + cellBytes.size() > MaxRowSize) {
+            xml.raiseError(
+                QObject::tr("its row %1 takes more than %2 MB")
+                    .arg(QString::number(row + 1), QString::number(MaxRowSize / (1024 * 1024))));
+            break;
+        }
         const auto t = xml.readNext();
         if (m_formulaResults.skipStored(xml))
             continue;
@@ -234,7 +250,8 @@ void SheetFiller::readTemplateRow(QXmlStreamReader &xml, int row, QByteArray &ro
                     WorkbookParts::parseCellReference(xml.attributes().value(QStringLiteral("r")),
                                                       r, column);
                     c.column = column;
-                    c.style = intAttribute(xml, QStringLiteral("s"), -1);
+                    c.style = clamped(intAttribute(xml, QStringLiteral("s"), -1), -1,
+                                      std::numeric_limits<int>::max());
                     cellWriter->copyStartElement(
                         xml, {u"r"}, "r=\"" + WorkbookParts::cellReference(row, column) + '"');
                 } else {
@@ -251,6 +268,7 @@ void SheetFiller::readTemplateRow(QXmlStreamReader &xml, int row, QByteArray &ro
                 cellWriter->flush();
                 cellWriter.reset();
                 templateCells.back().xml = cellBytes;
+                held += cellBytes.size();
                 continue;
             }
             if (depth == 0)
@@ -261,11 +279,12 @@ void SheetFiller::readTemplateRow(QXmlStreamReader &xml, int row, QByteArray &ro
     }
 }
 
-bool SheetFiller::write(const QByteArray &sheetXml, const Cells &cells, Table *table,
-                        QIODevice &out, QString &problem)
+bool SheetFiller::write(const QString &part, const QByteArray &sheetXml, const Cells &cells,
+                        Table *table, QIODevice &out, QString &problem)
 {
     XmlPartWriter writer(out);
     m_writer = &writer;
+    m_templateFault = false;
     m_cells = &cells;
     m_nextCell = cells.begin();
     m_table = table;
@@ -291,7 +310,7 @@ bool SheetFiller::write(const QByteArray &sheetXml, const Cells &cells, Table *t
     int depth = 0;
     int lastRow = -1;
     while (!xml.atEnd()) {
-        const auto token = xml.readNext();
+        const auto token = PartReader::readNext(xml);
         if (token == QXmlStreamReader::StartElement) {
             if (depth == 0)
                 m_prefix = xml.prefix().isEmpty() ? QByteArray() : xml.prefix().toUtf8() + ':';
@@ -311,9 +330,13 @@ bool SheetFiller::write(const QByteArray &sheetXml, const Cells &cells, Table *t
                 continue;
             }
             if (xml.name() == u"col") {
-                const int style = intAttribute(xml, QStringLiteral("style"), 0);
-                m_columnStyles.push_back({intAttribute(xml, QStringLiteral("min"), 1) - 1,
-                                          intAttribute(xml, QStringLiteral("max"), 1) - 1, style});
+                const int style = clamped(intAttribute(xml, QStringLiteral("style"), 0), 0,
+                                          std::numeric_limits<int>::max());
+                m_columnStyles.push_back({clamped(intAttribute(xml, QStringLiteral("min"), 1) - 1,
+                                                  -1, WorkbookParts::ColumnLimit),
+                                          clamped(intAttribute(xml, QStringLiteral("max"), 1) - 1,
+                                                  -1, WorkbookParts::ColumnLimit),
+                                          style});
             }
             if (xml.name() == u"sheetData") {
                 inSheetData = true;
@@ -321,20 +344,23 @@ bool SheetFiller::write(const QByteArray &sheetXml, const Cells &cells, Table *t
                 m_prefix = xml.prefix().isEmpty() ? QByteArray() : xml.prefix().toUtf8() + ':';
             }
             if (inSheetData && xml.name() == u"row") {
-                const int row = intAttribute(xml, QStringLiteral("r"), lastRow + 2) - 1;
+                const qint64 row = intAttribute(xml, QStringLiteral("r"), lastRow + 2) - 1;
                 if (row <= lastRow || row >= WorkbookParts::RowLimit) {
-                    problem = QObject::tr("its rows are out of order");
+                    problem = QObject::tr("its part %1 has its rows out of order").arg(part);
+                    m_templateFault = true;
                     return false;
                 }
-                lastRow = row;
-                writeRowsBefore(row);
+                lastRow = static_cast<int>(row);
+                writeRowsBefore(lastRow);
                 const auto next = nextUpdateRow();
-                const bool filled = next && *next == row;
+                const bool filled = next && *next == lastRow;
                 QByteArray rowStart;
                 std::vector<TemplateCell> templateCells;
-                readTemplateRow(xml, row, rowStart, templateCells);
+                readTemplateRow(xml, lastRow, rowStart, templateCells);
+                if (xml.hasError())
+                    break;
                 if (filled) {
-                    writeRow(row, templateCells, rowStart);
+                    writeRow(lastRow, templateCells, rowStart);
                 } else {
                     QByteArray whole = rowStart;
                     for (const TemplateCell &c : templateCells)
@@ -358,7 +384,8 @@ bool SheetFiller::write(const QByteArray &sheetXml, const Cells &cells, Table *t
         writer.copyToken(xml);
     }
     if (xml.hasError()) {
-        problem = QObject::tr("a worksheet is damaged: %1").arg(xml.errorString());
+        problem = PartReader::problem(xml, part);
+        m_templateFault = true;
         return false;
     }
     if (!writer.flush()) {

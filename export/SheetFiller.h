@@ -37,12 +37,17 @@ public:
         qint64 rowsWritten = 0;
     };
 
+    // A row of the template is held whole while it is filled; no more than this.
+    static constexpr qint64 MaxRowSize = 8LL * 1024 * 1024;
+
     explicit SheetFiller(DateStyles &styles);
 
-    // False, with the reason in `problem`, when the sheet could not be read
-    // or written.
-    bool write(const QByteArray &sheetXml, const Cells &cells, Table *table, QIODevice &out,
-               QString &problem);
+    // False, with the reason in `problem`, when the sheet `part` could not be
+    // read or `out` could not be written (then `out` tells why).
+    bool write(const QString &part, const QByteArray &sheetXml, const Cells &cells, Table *table,
+               QIODevice &out, QString &problem);
+    // After a failed write: true when the template's sheet was at fault, not `out`.
+    bool templateFault() const { return m_templateFault; }
 
 private:
     struct TemplateCell
@@ -67,6 +72,7 @@ private:
     bool pullTableRow();
 
     DateStyles &m_styles;
+    bool m_templateFault = false;
     FormulaResults m_formulaResults; // the template's cells come without them
     XmlPartWriter *m_writer = nullptr;
     const Cells *m_cells = nullptr;

@@ -1,8 +1,8 @@
 #include "WorkbookParts.h"
 
-#include <QBuffer>
+#include "PartReader.h"
+
 #include <QObject>
-#include <QXmlStreamReader>
 
 namespace {
 
@@ -41,15 +41,18 @@ struct Relationship
     QString target;
 };
 
-std::map<QString, Relationship> relationships(const XlsxPackage::Part *part,
-                                              const QString &sourceFolder)
+// The relationships of a part (none when there is no such part); nothing,
+// with the reason in `problem`, when the part cannot be read.
+std::optional<std::map<QString, Relationship>>
+relationships(const XlsxPackage::Part *part, const QString &sourceFolder, QString &problem)
 {
     std::map<QString, Relationship> found;
     if (!part)
         return found;
-    QXmlStreamReader xml(part->bytes);
-    while (!xml.atEnd()) {
-        if (xml.readNext() != QXmlStreamReader::StartElement || xml.name() != u"Relationship")
+    PartReader reader(part->bytes);
+    QXmlStreamReader &xml = reader.xml();
+    while (!reader.atEnd()) {
+        if (reader.readNext() != QXmlStreamReader::StartElement || xml.name() != u"Relationship")
             continue;
         const auto a = xml.attributes();
         if (a.value(QStringLiteral("TargetMode")) == u"External")
@@ -58,6 +61,9 @@ std::map<QString, Relationship> relationships(const XlsxPackage::Part *part,
             a.value(QStringLiteral("Type")).toString(),
             resolveTarget(sourceFolder, a.value(QStringLiteral("Target")).toString())};
     }
+    problem = reader.problem(part->name);
+    if (!problem.isEmpty())
+        return std::nullopt;
     return found;
 }
 
@@ -110,8 +116,11 @@ std::optional<WorkbookParts> WorkbookParts::parse(const std::vector<XlsxPackage:
     wb.workbookPart = QStringLiteral("xl/workbook.xml");
     if (!ready(QStringLiteral("_rels/.rels")))
         return std::nullopt;
-    for (const auto &[id, rel] :
-         relationships(XlsxPackage::find(parts, QStringLiteral("_rels/.rels")), {}))
+    const auto packageRels =
+        relationships(XlsxPackage::find(parts, QStringLiteral("_rels/.rels")), {}, problem);
+    if (!packageRels)
+        return std::nullopt;
+    for (const auto &[id, rel] : *packageRels)
         if (rel.type.endsWith(QStringLiteral("/officeDocument")))
             wb.workbookPart = rel.target;
     wb.workbookRelsPart = relsOf(wb.workbookPart);
@@ -122,8 +131,11 @@ std::optional<WorkbookParts> WorkbookParts::parse(const std::vector<XlsxPackage:
         problem = QObject::tr("it holds no workbook part");
         return std::nullopt;
     }
-    const auto rels =
-        relationships(XlsxPackage::find(parts, wb.workbookRelsPart), folderOf(wb.workbookPart));
+    const auto workbookRels = relationships(XlsxPackage::find(parts, wb.workbookRelsPart),
+                                            folderOf(wb.workbookPart), problem);
+    if (!workbookRels)
+        return std::nullopt;
+    const auto &rels = *workbookRels;
     for (const auto &[id, rel] : rels) {
         if (rel.type.endsWith(QStringLiteral("/styles")))
             wb.stylesPart = rel.target;
@@ -131,9 +143,10 @@ std::optional<WorkbookParts> WorkbookParts::parse(const std::vector<XlsxPackage:
             wb.calcChainPart = rel.target;
     }
 
-    QXmlStreamReader xml(workbook->bytes);
-    while (!xml.atEnd()) {
-        if (xml.readNext() != QXmlStreamReader::StartElement)
+    PartReader reader(workbook->bytes);
+    QXmlStreamReader &xml = reader.xml();
+    while (!reader.atEnd()) {
+        if (reader.readNext() != QXmlStreamReader::StartElement)
             continue;
         const auto a = xml.attributes();
         if (xml.name() == u"sheet") {
@@ -155,21 +168,18 @@ std::optional<WorkbookParts> WorkbookParts::parse(const std::vector<XlsxPackage:
             wb.date1904 = system == u"1" || system == u"true";
         }
     }
-    if (xml.hasError()) {
-        problem = QObject::tr("its workbook part is damaged: %1").arg(xml.errorString());
+    problem = reader.problem(workbook->name);
+    if (!problem.isEmpty())
         return std::nullopt;
-    }
 
     if (!wb.stylesPart.isEmpty() && !ready(wb.stylesPart))
         return std::nullopt;
     if (const XlsxPackage::Part *styles = XlsxPackage::find(parts, wb.stylesPart)) {
-        QBuffer bytes;
-        bytes.setData(styles->bytes);
-        bytes.open(QIODevice::ReadOnly);
-        QXmlStreamReader s(&bytes);
+        PartReader stylesReader(styles->bytes);
+        QXmlStreamReader &s = stylesReader.xml();
         bool inCellXfs = false;
-        while (!s.atEnd()) {
-            const auto token = s.readNext();
+        while (!stylesReader.atEnd()) {
+            const auto token = stylesReader.readNext();
             if (token == QXmlStreamReader::EndElement && s.name() == u"cellXfs")
                 inCellXfs = false;
             if (token != QXmlStreamReader::StartElement)
@@ -182,6 +192,9 @@ std::optional<WorkbookParts> WorkbookParts::parse(const std::vector<XlsxPackage:
             else if (inCellXfs && s.name() == u"xf")
                 wb.xfNumFmts.push_back(s.attributes().value(QStringLiteral("numFmtId")).toInt());
         }
+        problem = stylesReader.problem(styles->name);
+        if (!problem.isEmpty())
+            return std::nullopt;
     }
     return wb;
 }

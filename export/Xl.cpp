@@ -3,8 +3,10 @@
 #include "Clock.h"
 #include "DateStyles.h"
 #include "DesktopOpener.h"
+#include "FileReplacement.h"
 #include "FormulaResults.h"
 #include "ListLineReader.h"
+#include "PartReader.h"
 #include "TemplateWorkbook.h"
 #include "UserPrompt.h"
 #include "WorkingListFile.h"
@@ -26,26 +28,29 @@ const QStringList HeaderNames = {QStringLiteral("DeptCell"), QStringLiteral("Dat
 const QString FirstLineName = QStringLiteral("FirstLine");
 
 // A part copied token by token; `edit` may write instead of the token
-// (returning true) or leave it to be copied.
-QByteArray rewritten(const QByteArray &bytes,
-                     const std::function<bool(QXmlStreamReader &, XmlPartWriter &)> &edit)
+// (returning true) or leave it to be copied. Nothing, with the reason in
+// `problem`, when the part cannot be read to its end.
+std::optional<QByteArray>
+rewritten(const XlsxPackage::Part &part, QString &problem,
+          const std::function<bool(QXmlStreamReader &, XmlPartWriter &)> &edit)
 {
     QByteArray result;
     QBuffer out(&result);
     out.open(QIODevice::WriteOnly);
     XmlPartWriter writer(out);
     writer.declaration();
-    QBuffer in;
-    in.setData(bytes);
-    in.open(QIODevice::ReadOnly);
-    QXmlStreamReader xml(&in);
-    while (!xml.atEnd()) {
-        xml.readNext();
+    PartReader reader(part.bytes);
+    QXmlStreamReader &xml = reader.xml();
+    while (!reader.atEnd()) {
+        reader.readNext();
         if (!edit(xml, writer))
             writer.copyToken(xml);
     }
     writer.flush();
-    return xml.hasError() ? bytes : result;
+    problem = reader.problem(part.name);
+    if (!problem.isEmpty())
+        return std::nullopt;
+    return result;
 }
 
 bool endsIn(QStringView text, QStringView tail)
@@ -64,16 +69,15 @@ void toDateSystem(CellValue &value, bool date1904)
         value.number -= Days1900To1904;
 }
 
-// Whether a part is a worksheet (and not, say, the styles under a sheet's name).
-bool isWorksheet(const QByteArray &bytes)
+// Whether a part is a worksheet (and not, say, the styles under a sheet's
+// name); false, with the reason in `problem`, when it cannot be read.
+bool isWorksheet(const XlsxPackage::Part &part, QString &problem)
 {
-    QBuffer in;
-    in.setData(bytes);
-    in.open(QIODevice::ReadOnly);
-    QXmlStreamReader xml(&in);
-    while (!xml.atEnd())
-        if (xml.readNext() == QXmlStreamReader::StartElement)
-            return xml.name() == u"worksheet";
+    PartReader reader(part.bytes);
+    while (!reader.atEnd())
+        if (reader.readNext() == QXmlStreamReader::StartElement)
+            return reader.xml().name() == u"worksheet";
+    problem = reader.problem(part.name);
     return false;
 }
 
@@ -85,11 +89,17 @@ Xl::Xl(QString programFolder, UserPrompt &prompt, DesktopOpener &opener, const C
 
 Xl::~Xl() = default;
 
+QString Xl::templateProblem(const QString &templatePath, const QString &problem)
+{
+    return QObject::tr("The template %1 cannot be used: %2.").arg(templatePath, problem);
+}
+
 bool Xl::OpenXl(const QString &templatePath, bool visible)
 {
     // The workbook is shown once it is saved; nothing is on screen before.
     Q_UNUSED(visible)
     QString problem;
+    m_templatePath = templatePath;
     m_template = XlsxPackage::read(templatePath, problem);
     // Only the parts the export reads are inflated; the others are copied as they are.
     const auto load = [this](const QString &name, QString &why) {
@@ -108,9 +118,11 @@ bool Xl::OpenXl(const QString &templatePath, bool visible)
             }
             if (!load(place->sheetPart, problem))
                 break;
-            if (!isWorksheet(XlsxPackage::find(*m_template, place->sheetPart)->bytes)) {
-                problem = QObject::tr("its name %1 points to the part %2, which is not a worksheet")
-                              .arg(name, place->sheetPart);
+            if (!isWorksheet(*XlsxPackage::find(*m_template, place->sheetPart), problem)) {
+                if (problem.isEmpty())
+                    problem =
+                        QObject::tr("its name %1 points to the part %2, which is not a worksheet")
+                            .arg(name, place->sheetPart);
                 break;
             }
             m_places[name] = *place;
@@ -137,7 +149,7 @@ bool Xl::OpenXl(const QString &templatePath, bool visible)
         XlsxPackage::inflate(*m_template, sheets, problem);
     }
     if (!problem.isEmpty()) {
-        m_problem = QObject::tr("The template %1 cannot be used: %2.").arg(templatePath, problem);
+        m_problem = templateProblem(templatePath, problem);
         CloseXl();
         return false;
     }
@@ -259,10 +271,14 @@ bool Xl::saveWorkbook(const QString &path)
         }
         SheetFiller filler(styles);
         QString problem;
-        const bool written = filler.write(part.bytes, m_cells[part.name],
+        const bool written = filler.write(part.name, part.bytes, m_cells[part.name],
                                           hasTable ? &table : nullptr, *file, problem);
         if (!m_recordProblem.isEmpty()) {
             m_problem = m_recordProblem;
+            return false;
+        }
+        if (!written && filler.templateFault()) {
+            m_problem = templateProblem(m_templatePath, problem);
             return false;
         }
         if (!written || !file->flush()) {
@@ -291,21 +307,26 @@ bool Xl::saveWorkbook(const QString &path)
         if (part.name == calcChain)
             continue; // the application rebuilds it when it recalculates
         XlsxPackage::Part copy = part;
+        QString problem;
+        std::optional<QByteArray> rewrittenPart;
         if (const auto sheet = sheets.find(part.name); sheet != sheets.end()) {
             copy.bytes.clear();
             copy.file = sheet->second->fileName();
         } else if (m_parts->isSheetPart(part.name)) {
             FormulaResults results;
-            copy.bytes = rewritten(part.bytes, [&results](QXmlStreamReader &xml, XmlPartWriter &) {
-                return results.skipStored(xml);
-            });
+            rewrittenPart =
+                rewritten(part, problem, [&results](QXmlStreamReader &xml, XmlPartWriter &) {
+                    return results.skipStored(xml);
+                });
         } else if (part.name == m_parts->stylesPart && styles.changed()) {
-            copy.bytes = styles.rewrite(part.bytes);
+            rewrittenPart = styles.rewrite(part.bytes);
+            if (!rewrittenPart)
+                problem = QObject::tr("its part %1 is damaged").arg(part.name);
         } else if (part.name == m_parts->workbookPart) {
             // Formulas of the template are recalculated when the workbook opens.
             const bool hasCalcPr = part.bytes.contains("calcPr");
-            copy.bytes =
-                rewritten(part.bytes, [hasCalcPr](QXmlStreamReader &xml, XmlPartWriter &writer) {
+            rewrittenPart =
+                rewritten(part, problem, [hasCalcPr](QXmlStreamReader &xml, XmlPartWriter &writer) {
                     if (xml.isStartElement() && xml.name() == u"calcPr") {
                         writer.copyStartElement(xml, {u"fullCalcOnLoad"}, "fullCalcOnLoad=\"1\"");
                         return true;
@@ -320,7 +341,7 @@ bool Xl::saveWorkbook(const QString &path)
                     return false;
                 });
         } else if (!calcChain.isEmpty() && part.name == m_parts->workbookRelsPart) {
-            copy.bytes = rewritten(part.bytes, [](QXmlStreamReader &xml, XmlPartWriter &) {
+            rewrittenPart = rewritten(part, problem, [](QXmlStreamReader &xml, XmlPartWriter &) {
                 if (xml.isStartElement() && xml.name() == u"Relationship" &&
                     endsIn(xml.attributes().value(QStringLiteral("Type")), u"/calcChain")) {
                     xml.skipCurrentElement();
@@ -329,8 +350,8 @@ bool Xl::saveWorkbook(const QString &path)
                 return false;
             });
         } else if (!calcChain.isEmpty() && part.name == QStringLiteral("[Content_Types].xml")) {
-            copy.bytes =
-                rewritten(part.bytes, [&calcChain](QXmlStreamReader &xml, XmlPartWriter &) {
+            rewrittenPart =
+                rewritten(part, problem, [&calcChain](QXmlStreamReader &xml, XmlPartWriter &) {
                     if (xml.isStartElement() && xml.name() == u"Override" &&
                         xml.attributes().value(QStringLiteral("PartName")) == u'/' + calcChain) {
                         xml.skipCurrentElement();
@@ -339,6 +360,12 @@ bool Xl::saveWorkbook(const QString &path)
                     return false;
                 });
         }
+        if (!problem.isEmpty()) {
+            m_problem = templateProblem(m_templatePath, problem);
+            return false;
+        }
+        if (rewrittenPart)
+            copy.bytes = std::move(*rewrittenPart);
         output.push_back(std::move(copy));
     }
     m_problem = XlsxPackage::write(path, output);
@@ -351,7 +378,8 @@ bool Xl::SaveXl(const QString &FileName, bool mClose)
     m_leftOut = 0;
     const QString templatePath = m_folder + QChar(u'/') + TemplateName;
     const QString output = m_folder + QChar(u'/') + FileName + WorkbookExtension;
-    if (QFileInfo(output).absoluteFilePath() == QFileInfo(templatePath).absoluteFilePath()) {
+    if (QFileInfo(output).absoluteFilePath() == QFileInfo(templatePath).absoluteFilePath() ||
+        FileReplacement::sameFile(output, templatePath)) {
         m_problem = QObject::tr("A workbook named %1 would replace the template.").arg(output);
         return false;
     }

@@ -63,8 +63,10 @@ private:
     bool ListToXl(const QString &basePath);
     bool saveWorkbook(const QString &path);
     bool nextRecord(ListToCells::Row &row);
+    static QString templateProblem(const QString &templatePath, const QString &problem);
 
     QString m_folder;
+    QString m_templatePath;
     UserPrompt &m_prompt;
     DesktopOpener &m_opener;
     const Clock *m_clock;

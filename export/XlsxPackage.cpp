@@ -1,20 +1,21 @@
 #include "XlsxPackage.h"
 
+#include "FileReplacement.h"
+#include "ZipLayout.h"
+
 #include <QFile>
 #include <QObject>
 
 #include <zip.h>
 
 #include <algorithm>
-#include <filesystem>
-#include <map>
-#include <memory>
-#include <set>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 
-#ifdef Q_OS_UNIX
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
-#endif
 
 namespace {
 
@@ -50,37 +51,67 @@ bool isOutside(const QString &name)
 
 bool syncFile(const QString &path)
 {
-#ifdef Q_OS_UNIX
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY);
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
         return false;
     const bool synced = ::fsync(fd) == 0;
     ::close(fd);
     return synced;
-#else
-    Q_UNUSED(path)
-    return true;
-#endif
 }
 
 } // namespace
 
-std::optional<std::vector<XlsxPackage::Part>> XlsxPackage::read(const QString &path,
-                                                                QString &problem)
+class XlsxPackage::Source
 {
-    int code = 0;
-    const Archive archive(zip_open(QFile::encodeName(path).constData(), ZIP_RDONLY, &code));
-    if (!archive) {
-        problem = QObject::tr("it is not a readable workbook: %1").arg(zipError(code));
-        return std::nullopt;
+public:
+    Source(zip_t *archive, QByteArray bytes) : zip(archive), m_bytes(std::move(bytes)) {}
+    ~Source() { zip_discard(zip); }
+    Source(const Source &) = delete;
+    Source &operator=(const Source &) = delete;
+
+    zip_t *const zip;
+
+private:
+    QByteArray m_bytes; // the package read from memory, which the archive reads from
+};
+
+namespace {
+
+// Opens the zip `source` once its layout has been checked; takes the source.
+std::shared_ptr<XlsxPackage::Source> openChecked(zip_source_t *source, QByteArray bytes,
+                                                 qint64 size, const ZipLayout::ReadAt &read,
+                                                 QString &problem)
+{
+    problem = ZipLayout::problem(size, read);
+    if (!problem.isEmpty()) {
+        zip_source_free(source);
+        return nullptr;
     }
-    std::vector<Part> parts;
-    std::set<QString> names;
-    const zip_int64_t count = zip_get_num_entries(archive.get(), 0);
+    zip_error_t error;
+    zip_error_init(&error);
+    zip_t *archive = zip_open_from_source(source, ZIP_RDONLY | ZIP_CHECKCONS, &error);
+    if (!archive) {
+        problem = QObject::tr("it is not a readable workbook: %1")
+                      .arg(QString::fromLocal8Bit(zip_error_strerror(&error)));
+        zip_error_fini(&error);
+        zip_source_free(source);
+        return nullptr;
+    }
+    zip_error_fini(&error);
+    return std::make_shared<XlsxPackage::Source>(archive, std::move(bytes));
+}
+
+std::optional<std::vector<XlsxPackage::Part>>
+partsOf(const std::shared_ptr<XlsxPackage::Source> &source, QString &problem)
+{
+    if (!source)
+        return std::nullopt;
+    std::vector<XlsxPackage::Part> parts;
+    const zip_int64_t count = zip_get_num_entries(source->zip, 0);
     for (zip_int64_t i = 0; i < count; ++i) {
         zip_stat_t stat;
         const auto index = static_cast<zip_uint64_t>(i);
-        if (zip_stat_index(archive.get(), index, 0, &stat) != 0 || !(stat.valid & ZIP_STAT_NAME) ||
+        if (zip_stat_index(source->zip, index, 0, &stat) != 0 || !(stat.valid & ZIP_STAT_NAME) ||
             !(stat.valid & ZIP_STAT_SIZE)) {
             problem = QObject::tr("it is damaged");
             return std::nullopt;
@@ -90,16 +121,82 @@ std::optional<std::vector<XlsxPackage::Part>> XlsxPackage::read(const QString &p
             problem = QObject::tr("it holds a part named \"%1\", outside the workbook").arg(name);
             return std::nullopt;
         }
-        // Part names differ in more than their case; a second copy would be
-        // read in one place and written in another.
-        if (!names.insert(name.toLower()).second) {
-            problem = QObject::tr("it holds the part %1 twice").arg(name);
+        if ((stat.valid & ZIP_STAT_ENCRYPTION_METHOD) && stat.encryption_method != ZIP_EM_NONE) {
+            problem = QObject::tr("the template has an encrypted part (%1)").arg(name);
             return std::nullopt;
         }
         const auto size = static_cast<qint64>(std::min<zip_uint64_t>(stat.size, 1ULL << 62));
-        parts.push_back({name, {}, {}, path, i, size});
+        parts.push_back({name, {}, {}, source, i, size});
     }
     return parts;
+}
+
+} // namespace
+
+std::optional<std::vector<XlsxPackage::Part>> XlsxPackage::read(const QString &path,
+                                                                QString &problem)
+{
+    // One descriptor for the layout check and for every later read.
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+    struct stat info
+    {
+    };
+    if (fd < 0 || ::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        problem = QObject::tr("it cannot be read: %1")
+                      .arg(fd < 0 ? QString::fromLocal8Bit(std::strerror(errno))
+                                  : QObject::tr("it is not a file"));
+        if (fd >= 0)
+            ::close(fd);
+        return std::nullopt;
+    }
+    FILE *file = ::fdopen(fd, "rb");
+    zip_error_t error;
+    zip_error_init(&error);
+    zip_source_t *source = file ? zip_source_filep_create(file, 0, -1, &error) : nullptr;
+    if (!source) {
+        problem = QObject::tr("it cannot be read: %1")
+                      .arg(QString::fromLocal8Bit(zip_error_strerror(&error)));
+        zip_error_fini(&error);
+        file ? std::fclose(file) : ::close(fd);
+        return std::nullopt;
+    }
+    zip_error_fini(&error);
+    const auto read = [fd](qint64 offset, char *to, qint64 size) {
+        qint64 done = 0;
+        while (done < size) {
+            const ssize_t got = ::pread(fd, to + done, static_cast<size_t>(size - done),
+                                        static_cast<off_t>(offset + done));
+            if (got < 0 && errno == EINTR)
+                continue;
+            if (got <= 0)
+                return false;
+            done += got;
+        }
+        return true;
+    };
+    return partsOf(openChecked(source, {}, static_cast<qint64>(info.st_size), read, problem),
+                   problem);
+}
+
+std::optional<std::vector<XlsxPackage::Part>> XlsxPackage::read(const QByteArray &bytes,
+                                                                QString &problem)
+{
+    zip_error_t error;
+    zip_error_init(&error);
+    zip_source_t *source = zip_source_buffer_create(
+        bytes.constData(), static_cast<zip_uint64_t>(bytes.size()), 0, &error);
+    if (!source) {
+        problem = QObject::tr("it cannot be read: %1")
+                      .arg(QString::fromLocal8Bit(zip_error_strerror(&error)));
+        zip_error_fini(&error);
+        return std::nullopt;
+    }
+    zip_error_fini(&error);
+    const auto read = [&bytes](qint64 offset, char *to, qint64 size) {
+        std::memcpy(to, bytes.constData() + offset, static_cast<size_t>(size));
+        return true;
+    };
+    return partsOf(openChecked(source, bytes, bytes.size(), read, problem), problem);
 }
 
 bool XlsxPackage::inflate(std::vector<Part> &parts, const QStringList &names, QString &problem)
@@ -108,23 +205,23 @@ bool XlsxPackage::inflate(std::vector<Part> &parts, const QStringList &names, QS
     for (const Part &part : parts)
         inflated += part.bytes.size();
     for (Part &part : parts) {
-        if (part.archive.isEmpty() || !names.contains(part.name))
+        if (!part.archive || !names.contains(part.name))
             continue;
         if (part.size > MaxInflatedSize - inflated) {
             problem = QObject::tr("its part %1 is too large: the parts read from a template may "
                                   "take %2 MB in all once unpacked")
-                          .arg(part.name)
-                          .arg(MaxInflatedSize / (1024 * 1024));
+                          .arg(part.name, QString::number(MaxInflatedSize / (1024 * 1024)));
             return false;
         }
-        int code = 0;
-        const Archive archive(
-            zip_open(QFile::encodeName(part.archive).constData(), ZIP_RDONLY, &code));
         QByteArray bytes(static_cast<qsizetype>(part.size), Qt::Uninitialized);
         const auto index = static_cast<zip_uint64_t>(part.entry);
-        zip_file_t *file = archive ? zip_fopen_index(archive.get(), index, 0) : nullptr;
-        const zip_int64_t got =
+        zip_file_t *file = zip_fopen_index(part.archive->zip, index, 0);
+        zip_int64_t got =
             file ? zip_fread(file, bytes.data(), static_cast<zip_uint64_t>(part.size)) : -1;
+        // A part longer than its directory says is as damaged as a shorter one.
+        char beyond = 0;
+        if (got == part.size && zip_fread(file, &beyond, 1) != 0)
+            got = -1;
         if (file)
             zip_fclose(file);
         if (got != part.size) {
@@ -133,37 +230,30 @@ bool XlsxPackage::inflate(std::vector<Part> &parts, const QStringList &names, QS
         }
         inflated += part.size;
         part.bytes = std::move(bytes);
-        part.archive.clear();
+        part.archive.reset();
     }
     return true;
 }
 
 QString XlsxPackage::write(const QString &path, const std::vector<Part> &parts)
 {
-    const QString partial = path + QStringLiteral(".part");
+    // Beside the file that is replaced, so that the rename stays on its file system.
+    const QString partial = FileReplacement::finalPath(path) + QStringLiteral(".part");
     QFile::remove(partial);
     int code = 0;
-    // The archives that parts are copied from stay open until the new one is closed.
-    std::map<QString, Archive> sources;
     Archive archive(
         zip_open(QFile::encodeName(partial).constData(), ZIP_CREATE | ZIP_TRUNCATE, &code));
     if (!archive)
         return QObject::tr("%1 cannot be written: %2").arg(partial, zipError(code));
     for (const Part &part : parts) {
         zip_source_t *source = nullptr;
-        const bool copied = part.file.isEmpty() && !part.archive.isEmpty();
+        const bool copied = part.file.isEmpty() && part.archive;
         if (!part.file.isEmpty()) {
             source =
                 zip_source_file(archive.get(), QFile::encodeName(part.file).constData(), 0, -1);
         } else if (copied) {
-            Archive &from = sources[part.archive];
-            if (!from)
-                from.reset(
-                    zip_open(QFile::encodeName(part.archive).constData(), ZIP_RDONLY, &code));
-            if (!from)
-                return QObject::tr("%1 cannot be read again: %2").arg(part.archive, zipError(code));
             // The whole entry from its start: its compressed data, as it is.
-            source = zip_source_zip(archive.get(), from.get(),
+            source = zip_source_zip(archive.get(), part.archive->zip,
                                     static_cast<zip_uint64_t>(part.entry), 0, 0, -1);
         } else {
             source = zip_source_buffer(archive.get(), part.bytes.constData(),
@@ -195,13 +285,9 @@ QString XlsxPackage::write(const QString &path, const std::vector<Part> &parts)
         QFile::remove(partial);
         return QObject::tr("%1 cannot be written to the disk.").arg(path);
     }
-    // Renaming over the old file replaces it in one step.
-    std::error_code error;
-    std::filesystem::rename(QFile::encodeName(partial).toStdString(),
-                            QFile::encodeName(path).toStdString(), error);
-    if (error) {
+    if (QString problem = FileReplacement::renameOnto(partial, path); !problem.isEmpty()) {
         QFile::remove(partial);
-        return QObject::tr("%1 cannot be replaced.").arg(path);
+        return problem;
     }
     return {};
 }

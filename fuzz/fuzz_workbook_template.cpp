@@ -49,7 +49,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     QBuffer out(&filled);
     out.open(QIODevice::WriteOnly);
     SheetFiller filler(styles);
-    if (!filler.write(bytes, cells, &table, out, problem))
+    if (!filler.write(QStringLiteral("sheet"), bytes, cells, &table, out, problem))
         return 0;
     QXmlStreamReader check(filled);
     while (!check.atEnd())

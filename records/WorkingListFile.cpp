@@ -1,5 +1,6 @@
 #include "WorkingListFile.h"
 
+#include "FileReplacement.h"
 #include "ListHeader.h"
 #include "ListLineReader.h"
 #include "RecordLine.h"
@@ -152,6 +153,11 @@ bool WorkingListFile::startFile(const QStringList &headerLines, QString &reason)
         return false;
     }
     out.close();
+    // The file may be new: its name is made durable with its header.
+    if (!FileReplacement::syncFolder(QFileInfo(m_path).absolutePath())) {
+        reason = tr("The folder of %1 could not be synced to the disk.").arg(m_path);
+        return false;
+    }
     if (!openChannel()) {
         reason = m_file.errorString();
         return false;

@@ -10,6 +10,8 @@
 #include <QTest>
 
 #include <csignal>
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 
 namespace {
@@ -339,6 +341,70 @@ private slots:
         QVERIFY(!QFileInfo::exists(h.path(QStringLiteral("out.xlsx"))));
         QVERIFY(QFileInfo(h.path(QStringLiteral("fifo"))).exists());
         QCOMPARE(workFolders(h.path(QString())), QStringList());
+    }
+
+    void exportWritesTheWorkbookUnderTheNameTheUserGave_data()
+    {
+        QTest::addColumn<QString>("workbook");
+        QTest::addColumn<QString>("written"); // the file that holds the workbook afterwards
+        QTest::newRow("a folder named with placeholders") << "a%2Fb %1/survey.xlsx"
+                                                          << "a%2Fb %1/survey.xlsx";
+        // The link stays; the file it points to is replaced, keeping its permissions.
+        QTest::newRow("a link to a workbook") << "link.xlsx"
+                                              << "kept/real.xlsx";
+    }
+
+    void exportWritesTheWorkbookUnderTheNameTheUserGave()
+    {
+        QFETCH(QString, workbook);
+        QFETCH(QString, written);
+        ProgramHarness h;
+        QDir().mkpath(h.path(QStringLiteral("a%2Fb %1")));
+        QDir().mkpath(h.path(QStringLiteral("kept")));
+        writeList(h.path(QStringLiteral("a%2Fb %1/survey.lst")), 3);
+        QFile real(h.path(QStringLiteral("kept/real.xlsx")));
+        QVERIFY(real.open(QIODevice::WriteOnly) && real.write("old") == 3);
+        real.close();
+        QVERIFY(real.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                    QFileDevice::ReadGroup));
+        QVERIFY(QFile::link(QStringLiteral("kept/real.xlsx"), h.path(QStringLiteral("link.xlsx"))));
+
+        const Run run =
+            runCli(h, {QStringLiteral("export"), h.path(QStringLiteral("a%2Fb %1/survey.lst")),
+                       QStringLiteral("--xlsx"), h.path(workbook), QStringLiteral("--replace")});
+        QVERIFY2(run.code == 0, qPrintable(run.err));
+        QCOMPARE(run.out, QStringLiteral("Saved the workbook %1.\n").arg(h.path(workbook)));
+        QVERIFY(contentOf(h.path(written)).startsWith("PK"));
+        QCOMPARE(QFileInfo(h.path(QStringLiteral("link.xlsx"))).isSymLink(), true);
+        struct stat info
+        {
+        };
+        QCOMPARE(::stat(QFile::encodeName(real.fileName()).constData(), &info), 0);
+        QCOMPARE(info.st_mode & 0777, 0640u);
+        QCOMPARE(workFolders(h.path(QStringLiteral("a%2Fb %1"))), QStringList());
+        QCOMPARE(workFolders(h.path(QStringLiteral("kept"))), QStringList());
+    }
+
+    // Only the lock tells a finished run's folder: not its host or process in the name.
+    void aWorkFolderIsRemovedOnlyOnceItsLockIsFree()
+    {
+        ProgramHarness h;
+        writeList(h.path(QStringLiteral("survey.lst")), 3);
+        const QString stale = h.path(QStringLiteral(".tesk-cli-elsewhere-1-abcdef"));
+        QVERIFY(QDir().mkpath(stale));
+        const int lock = ::open(QFile::encodeName(stale + QStringLiteral("/.lock")).constData(),
+                                O_CREAT | O_RDWR | O_CLOEXEC, 0600);
+        QVERIFY(lock >= 0 && ::flock(lock, LOCK_EX | LOCK_NB) == 0);
+        const QStringList exportList{QStringLiteral("export"), h.path(QStringLiteral("survey.lst")),
+                                     QStringLiteral("--xlsx"), h.path(QStringLiteral("s.xlsx")),
+                                     QStringLiteral("--replace")};
+        Run run = runCli(h, exportList);
+        QVERIFY2(run.code == 0, qPrintable(run.err));
+        QVERIFY(QFileInfo::exists(stale));
+        ::close(lock);
+        run = runCli(h, exportList);
+        QVERIFY2(run.code == 0, qPrintable(run.err));
+        QVERIFY(!QFileInfo::exists(stale));
     }
 
     void aWorkbookThatCannotBeWrittenIsNamedAsTheUserGaveIt()

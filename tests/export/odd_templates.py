@@ -6,6 +6,7 @@ Usage: odd_templates.py CASE BOOK.xlsx [N]
 Every template is the program's layout (sheet "Survey", FirstLine at A10)
 with one thing changed; see CASES below. N scales the cases that take it.
 """
+import random
 import struct
 import sys
 import zlib
@@ -59,19 +60,19 @@ def styles(xfs=2):
             '</styleSheet>')
 
 
-def sheet(prefix="", cols=1, sheet_data=True, rows=0):
+def sheet(prefix="", cols=1, sheet_data=True, rows=0, title="Survey", doctype="", extra_col=""):
     p = prefix + ":" if prefix else ""
     ns = f'xmlns:{prefix}="{MAIN}"' if prefix else f'xmlns="{MAIN}"'
     # Columns from H on: those of the record table have none.
-    col = "".join(f'<{p}col min="{i}" max="{i}" width="12" customWidth="1"/>'
-                  for i in range(8, cols + 8))
-    data = (f'<{p}sheetData><{p}row r="1"><{p}c r="A1" t="inlineStr"><{p}is><{p}t>Survey'
+    col = extra_col + "".join(f'<{p}col min="{i}" max="{i}" width="12" customWidth="1"/>'
+                              for i in range(8, cols + 8))
+    data = (f'<{p}sheetData><{p}row r="1"><{p}c r="A1" t="inlineStr"><{p}is><{p}t>{title}'
             f'</{p}t></{p}is></{p}c></{p}row>' +
             "".join(f'<{p}row r="{r}"><{p}c r="H{r}"><{p}v>{r}</{p}v></{p}c>'
                     f'<{p}c r="I{r}"><{p}v>{r}</{p}v></{p}c></{p}row>'
                     for r in range(20, rows + 20)) +
             f'</{p}sheetData>') if sheet_data else ""
-    return (HEAD + f'<{p}worksheet {ns}><{p}cols>{col}</{p}cols>{data}'
+    return (HEAD + doctype + f'<{p}worksheet {ns}><{p}cols>{col}</{p}cols>{data}'
             f'<{p}pageMargins left="0.7" right="0.7" top="0.75" bottom="0.75" header="0.3" '
             f'footer="0.3"/></{p}worksheet>')
 
@@ -100,23 +101,71 @@ class Zeros:
         self.size, self.crc, self.data = size, crc, b"".join(data)
 
 
+class Alias:
+    """A second name in the directory for the stored bytes of an earlier entry."""
+
+    def __init__(self, target):
+        self.target = target
+
+
+class Encrypted:
+    """A part flagged as encrypted (its bytes are plain)."""
+
+    def __init__(self, data):
+        self.data = data
+
+
+class Nested:
+    """A stored part whose bytes hold a whole second entry, listed in the directory too."""
+
+    def __init__(self, inner_name, inner_data):
+        self.inner_name, self.inner_data = inner_name, inner_data
+
+
+def local_record(name, flags, method, crc, packed, size):
+    encoded = name.encode()
+    fields = struct.pack("<HHHHHIIIHH", 20, flags, method, 0, 0x21, crc, len(packed), size,
+                         len(encoded), 0)
+    return b"PK\3\4" + fields + encoded + packed
+
+
 def write_zip(path, entries):
-    """Writes entries (name, bytes or Zeros) as they are: duplicates and odd names included."""
+    """Writes entries (name, bytes or one of the kinds above) as they are: duplicates,
+    aliases, overlaps and odd names included."""
     with open(path, "wb") as out:
-        central = []
+        central, stored = [], {}
+
+        def listed(name, flags, method, crc, csize, size, offset):
+            encoded = name.encode()
+            central.append(b"PK\1\2" + struct.pack("<HHHHHHIIIHHHHHII", 20, 20, flags, method, 0,
+                                                     0x21, crc, csize, size, len(encoded), 0, 0,
+                                                     0, 0, 0, offset) + encoded)
+            stored[name] = (flags, method, crc, csize, size, offset)
+
         for name, data in entries:
+            if isinstance(data, Alias):
+                listed(name, *stored[data.target])
+                continue
+            flags, method = 0x800, 8
+            if isinstance(data, Nested):
+                inner = local_record(data.inner_name, flags, 0, zlib.crc32(data.inner_data),
+                                     data.inner_data, len(data.inner_data))
+                offset = out.tell()
+                out.write(local_record(name, flags, 0, zlib.crc32(inner), inner, len(inner)))
+                listed(name, flags, 0, zlib.crc32(inner), len(inner), len(inner), offset)
+                listed(data.inner_name, flags, 0, zlib.crc32(data.inner_data),
+                       len(data.inner_data), len(data.inner_data),
+                       offset + 30 + len(name.encode()))
+                continue
+            if isinstance(data, Encrypted):
+                flags, data = flags | 1, data.data
             if not isinstance(data, Zeros):
                 packed = zlib.compressobj(6, zlib.DEFLATED, -15)
                 raw = packed.compress(data) + packed.flush()
                 data = type("Part", (), {"size": len(data), "crc": zlib.crc32(data), "data": raw})
-            encoded = name.encode()
             offset = out.tell()
-            fields = struct.pack("<HHHHHIIIHH", 20, 0x800, 8, 0, 0x21, data.crc, len(data.data),
-                                 data.size, len(encoded), 0)
-            out.write(b"PK\3\4" + fields + encoded)
-            out.write(data.data)
-            central.append(b"PK\1\2" + struct.pack("<H", 20) + fields + struct.pack(
-                "<HHHII", 0, 0, 0, 0, offset) + encoded)
+            out.write(local_record(name, flags, method, data.crc, data.data, data.size))
+            listed(name, flags, method, data.crc, len(data.data), data.size, offset)
         start = out.tell()
         for record in central:
             out.write(record)
@@ -127,6 +176,36 @@ def write_zip(path, entries):
 def bomb(count):
     zeros = Zeros(268 * 1000 * 1000)
     return parts() + [(f"xl/media/zeros{i}.bin", zeros) for i in range(count)]
+
+
+def many_sheets(count):
+    """Sheets of 30 MB beside the survey's: each under the bound, together over it."""
+    book = workbook().replace("</sheets>", "".join(
+        f'<sheet name="Extra{i}" sheetId="{i + 2}" r:id="rId{i + 3}"/>' for i in range(count)) +
+        "</sheets>")
+    rels = workbook_rels().replace("</Relationships>", "".join(
+        f'<Relationship Id="rId{i + 3}" Type="{REL}/worksheet" Target="worksheets/extra{i}.xml"/>'
+        for i in range(count)) + "</Relationships>")
+    blanks = Zeros(30 * 1000 * 1000, b" ")
+    return (parts(**{"xl/workbook.xml": book, "xl/_rels/workbook.xml.rels": rels}) +
+            [(f"xl/worksheets/extra{i}.xml", blanks) for i in range(count)])
+
+
+def column_name(number):
+    name = ""
+    while number > 0:
+        number, rest = divmod(number - 1, 26)
+        name = chr(65 + rest) + name
+    return name
+
+
+def noise(size):
+    return random.Random(size).randbytes(size)
+
+
+def entities(count):
+    doctype = '<!DOCTYPE worksheet [<!ENTITY a "' + "x" * 4000 + '">]>'
+    return parts(**{"xl/worksheets/sheet1.xml": sheet(title="&a;" * count, doctype=doctype)})
 
 
 CASES = {
@@ -152,6 +231,31 @@ CASES = {
     "climbing-name": lambda n: parts() + [("../../x", b"x")],
     "absolute-name": lambda n: parts() + [("/tmp/x", b"x")],
     "climbing-inner-name": lambda n: parts() + [("xl/../../../x", b"x")],
+    # N references to an entity of 4,000 characters in one cell.
+    "entities": lambda n: entities(n or 20000),
+    # One part of 1 MB under N names.
+    "aliased": lambda n: parts() + [("xl/media/image0.bin", noise(1 << 20))] +
+    [(f"xl/media/image{i}.bin", Alias("xl/media/image0.bin")) for i in range(1, n or 60)],
+    # A stored part whose bytes are a second part.
+    "overlapping": lambda n: parts() + [("xl/media/outer.bin",
+                                         Nested("xl/media/inner.bin", noise(1 << 20)))],
+    "broken-styles": lambda n: parts(**{"xl/styles.xml": styles()[:len(styles()) // 2]}),
+    "encrypted": lambda n: parts() + [("xl/media/secret.bin", Encrypted(b"secret"))],
+    "many-sheets": lambda n: many_sheets(n or 4),
+    # A formula with its stored result, and plain numbers after it.
+    "formula": lambda n: parts(**{"xl/worksheets/sheet1.xml": sheet(rows=2).replace(
+        '<c r="H20"><v>20</v></c>', '<c r="H20"><f>1+1</f><v>2</v></c>')}),
+    # Row 20 of N texts of 600 bytes each, beside the records.
+    "wide-row": lambda n: parts(**{"xl/worksheets/sheet1.xml": sheet(rows=1).replace(
+        '<c r="I20"><v>20</v></c>', "".join(
+            f'<c r="{column_name(c)}20" t="inlineStr"><is><t>{"x" * 560}</t></is></c>'
+            for c in range(9, 9 + (n or 16000))))}),
+    # A part the export copies without reading, telling its version N.
+    "version": lambda n: parts() + [("xl/media/version.bin", b"version %d" % n)],
+    # The lowest 32-bit number as a column and as a row.
+    "lowest-numbers": lambda n: parts(**{"xl/worksheets/sheet1.xml": sheet(
+        extra_col='<col min="-2147483648" max="-2147483648" width="5" style="1"/>').replace(
+        '<row r="1">', '<row r="-2147483648">')}),
 }
 
 

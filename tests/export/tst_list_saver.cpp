@@ -143,6 +143,24 @@ private slots:
         QVERIFY(QFile::exists(file(QStringLiteral(".lst"))));
     }
 
+    // A link or a second name of the working list (as a file system that
+    // ignores case gives) is the working list, whatever it is called.
+    void anotherNameOfTheWorkingListIsRefusedAsItsOwn()
+    {
+        startList(2);
+        const QByteArray before = readFile(file(QStringLiteral("TeskTemp.lst")));
+        QVERIFY(QFile::link(QStringLiteral("TeskTemp.lst"), file(QStringLiteral("linked.lst"))));
+        QVERIFY(::link(QFile::encodeName(file(QStringLiteral("TeskTemp.lst"))).constData(),
+                       QFile::encodeName(file(QStringLiteral("tesktemp.lst"))).constData()) == 0);
+        for (const QString &name : {QStringLiteral("linked"), QStringLiteral("tesktemp")}) {
+            m_prompt.answers = {UserPrompt::Answer::Yes};
+            QCOMPARE(loaded().save(name, false, false), ListSaver::Next::StayOpen);
+            QVERIFY(m_prompt.shown.last().text.contains(QStringLiteral("working list's own")));
+        }
+        QCOMPARE(readFile(file(QStringLiteral("TeskTemp.lst"))), before);
+        QCOMPARE(m_list->TotalRecords(), 2);
+    }
+
     void aListWithoutReadingsIsNotSaved()
     {
         startList(0);

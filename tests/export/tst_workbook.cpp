@@ -55,14 +55,29 @@ const QStringList Records = {
                               QStringLiteral("GM")))};
 
 // Writes a template of tests/export/odd_templates.py.
-bool makeTemplate(const QString &kind, const QString &path)
+bool makeTemplate(const QString &kind, const QString &path, int n = 0)
 {
     QProcess process;
     process.start(WorkbookCells::python(),
-                  {QStringLiteral(TESK_TESTS_DIR "/export/odd_templates.py"), kind, path});
+                  {QStringLiteral(TESK_TESTS_DIR "/export/odd_templates.py"), kind, path,
+                   QString::number(n)});
     return process.waitForFinished(120000) && process.exitStatus() == QProcess::NormalExit &&
            process.exitCode() == 0;
 }
+
+// Answers every question after running `meanwhile`.
+class PromptMeanwhile : public UserPrompt
+{
+public:
+    std::function<void()> meanwhile;
+    Answer answer = Answer::Ignore;
+
+    Answer show(const Message &) override
+    {
+        meanwhile();
+        return answer;
+    }
+};
 
 } // namespace
 
@@ -389,6 +404,25 @@ private slots:
                                        << "\"xl/../../../x\"";
         QTest::newRow("styles of 200 MB") << "big-styles"
                                           << "xl/styles.xml is too large";
+        QTest::newRow("sheets of 30 MB, 120 MB in all") << "many-sheets"
+                                                        << "extra3.xml is too large";
+        QTest::newRow("entity expansion") << "entities"
+                                          << "sheet1.xml declares a DTD";
+        QTest::newRow("one part under 60 names") << "aliased"
+                                                 << "its parts overlap";
+        QTest::newRow("a part inside another") << "overlapping"
+                                               << "its parts overlap";
+        QTest::newRow("styles cut off") << "broken-styles"
+                                        << "its part xl/styles.xml is damaged";
+        QTest::newRow("encrypted part")
+            << "encrypted"
+            << "the template has an encrypted part (xl/media/secret.bin)";
+        QTest::newRow("a row of 9 MB") << "wide-row"
+                                       << "its row 20 takes more than 8 MB";
+        QTest::newRow("a formula before plain numbers") << "formula"
+                                                        << "";
+        QTest::newRow("row and column -2147483648") << "lowest-numbers"
+                                                    << "has its rows out of order";
     }
 
     void oddTemplatesGiveACorrectWorkbookOrARefusalThatSaysWhy()
@@ -418,6 +452,39 @@ private slots:
         QCOMPARE(sheet[QStringLiteral("G12")].toArray()[1].toString(), QStringLiteral("GM"));
         if (kind == u"prefixed")
             QCOMPARE(sheet[QStringLiteral("A1")].toArray()[1].toString(), QStringLiteral("Survey"));
+        // The cells after a formula keep their stored values.
+        if (kind == u"formula") {
+            for (const auto &[cell, value] : {std::pair{"I20", 20.0}, std::pair{"H21", 21.0}})
+                QCOMPARE(sheet[QLatin1String(cell)].toArray().toVariantList().value(1).toDouble(),
+                         value);
+        }
+    }
+
+    // A spreadsheet application saving the template while the export runs
+    // puts a new file under its name; the workbook is made from one of them.
+    void aTemplateSavedDuringTheExportGivesNoMixOfItsVersions()
+    {
+        QVERIFY(makeTemplate(QStringLiteral("version"), file(Xl::TemplateName), 1));
+        QVERIFY(makeTemplate(QStringLiteral("version"), file(QStringLiteral("new.xlsx")), 2));
+        QStringList legend = Legend;
+        legend[0] = QStringLiteral("Dept"); // the question comes after the template is read
+        writeList(QStringLiteral("meanwhile"), legend + Records);
+        PromptMeanwhile prompt;
+        prompt.meanwhile = [this] {
+            ::rename(QFile::encodeName(file(QStringLiteral("new.xlsx"))).constData(),
+                     QFile::encodeName(file(Xl::TemplateName)).constData());
+        };
+        Xl xl(m_dir.path(), prompt, m_opener);
+        QVERIFY2(xl.SaveXl(QStringLiteral("meanwhile"), true), qPrintable(xl.problem()));
+        QVERIFY(!QFile::exists(file(QStringLiteral("new.xlsx"))));
+        QProcess part;
+        part.start(WorkbookCells::python(),
+                   {QStringLiteral("-c"),
+                    QStringLiteral("import sys, zipfile; sys.stdout.buffer.write("
+                                   "zipfile.ZipFile(sys.argv[1]).read('xl/media/version.bin'))"),
+                    file(QStringLiteral("meanwhile.xlsx"))});
+        QVERIFY(part.waitForFinished(30000));
+        QCOMPARE(part.readAllStandardOutput(), QByteArray("version 1"));
     }
 
     void templatesAreSavedOrRefusedInABoundedAddressSpace_data()
