@@ -1,5 +1,6 @@
 #include "ProgramHarness.h"
 
+#include "CommandFrame.h"
 #include "DateTimeText.h"
 #include "GraphController.h"
 #include "ListViewer.h"
@@ -66,6 +67,21 @@ frmViewer *viewerTitled(const ProgramHarness &program, const QString &title)
             return viewer;
     }
     return nullptr;
+}
+
+// Runs the program with `arguments` in the harness's settings and folder; its
+// exit code, or -1 when it did not end by itself.
+int runProgram(const ProgramHarness &program, const QStringList &arguments)
+{
+    QProcess process;
+    process.setProcessEnvironment(program.environment());
+    process.start(QStringLiteral(TESK_PROGRAM), arguments);
+    if (!process.waitForFinished(30000)) {
+        process.kill();
+        process.waitForFinished();
+        return -1;
+    }
+    return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
 }
 
 // A saved list opened without a window, with its own settings and clock.
@@ -153,6 +169,39 @@ private slots:
         QCOMPARE(second.exitCode(), 0);
         QTRY_VERIFY_WITH_TIMEOUT(
             viewerTitled(program, QStringLiteral("handed.lst - TESK Meter View")), 10000);
+    }
+
+    void savedListOpenedWithNoProgramRunningShowsTheViewerAloneUntilTheMainWindowIsAskedFor()
+    {
+        ProgramHarness program;
+        writeSurvey(program.path(QStringLiteral("alone.lst")), 20);
+        writeSurvey(program.path(QStringLiteral("later.lst")), 20);
+        QProcess first;
+        first.setProcessEnvironment(program.environment());
+        const auto cleanUp = qScopeGuard([&first] {
+            first.kill();
+            first.waitForFinished();
+        });
+        first.start(QStringLiteral(TESK_PROGRAM), {program.path(QStringLiteral("alone.lst"))});
+
+        const QString socket =
+            ProgramInstance::placeFor(program.path(QStringLiteral("config/Tesk.ini")),
+                                      program.programFolder())
+                .socketName;
+        QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(socket), 30000);
+        // A second list is handed over once the first program answers, and
+        // whatever it had sent at start-up is in the meter's line by then.
+        QCOMPARE(runProgram(program, {program.path(QStringLiteral("later.lst"))}), 0);
+        QCoreApplication::processEvents();
+        QCoreApplication::processEvents();
+        QCOMPARE(program.commands, QList<QByteArray>());
+
+        // Without a list, the running program opens its main window and port.
+        QCOMPARE(runProgram(program, {}), 0);
+        QTRY_VERIFY_WITH_TIMEOUT(program.commands.contains(CommandFrame::plain(CommandFrame::Test)),
+                                 30000);
+        QCOMPARE(runProgram(program, {}), 0);
+        QCOMPARE(first.state(), QProcess::Running);
     }
 
     void socketLeftByAProgramThatCrashedIsTakenOverButALiveOneIsNot()
