@@ -207,7 +207,8 @@ public:
         , m_summary(ReportSummary::of(list.records, context.warning, context.alarm))
     {}
 
-    void paint(QPainter &painter);
+    // False when `progress` stopped it.
+    bool paint(QPainter &painter, const SurveyReport::Progress &progress);
 
 private:
     enum class Style { Heading, Section, Body, Bold };
@@ -420,7 +421,7 @@ void ReportPages::paintFooter(QPainter &painter, int page)
                      tr("Page %1 of %2").arg(page + 1).arg(m_pageCount));
 }
 
-void ReportPages::paint(QPainter &painter)
+bool ReportPages::paint(QPainter &painter, const SurveyReport::Progress &progress)
 {
     m_page = QSizeF(m_writer.width(), m_writer.height());
     m_footer = QFontMetricsF(font(Style::Body), &m_writer).lineSpacing() * 2;
@@ -453,6 +454,8 @@ void ReportPages::paint(QPainter &painter)
     const QString header = tableLine(titles);
     const auto &records = m_list.records;
     for (size_t first = 0; first < records.size(); first += static_cast<size_t>(m_rowsPerPage)) {
+        if (progress && !progress(static_cast<double>(first) / static_cast<double>(records.size())))
+            return false;
         m_writer.newPage();
         ++page;
         boldText.draw(painter, QPointF(0, boldText.ascent()), header);
@@ -463,11 +466,13 @@ void ReportPages::paint(QPainter &painter)
             text.draw(painter, QPointF(0, top + text.ascent()), tableLine(recordCells(records[i])));
         paintFooter(painter, page);
     }
+    return true;
 }
 
 } // namespace
 
-QByteArray SurveyReport::document(const SavedList &list, const ReportContext &context)
+QByteArray SurveyReport::document(const SavedList &list, const ReportContext &context,
+                                  const Progress &progress)
 {
     // Fonts come from the platform that a QGuiApplication sets up.
     if (list.records.empty() || !qobject_cast<QGuiApplication *>(QCoreApplication::instance()))
@@ -482,13 +487,14 @@ QByteArray SurveyReport::document(const SavedList &list, const ReportContext &co
         writer.setTitle(tr("TESK Meter View survey report"));
         writer.setCreator(QStringLiteral("TESK Meter View"));
         QPainter painter(&writer);
-        ReportPages(list, context, writer).paint(painter);
+        if (!ReportPages(list, context, writer).paint(painter, progress))
+            return {};
     }
     return buffer.data();
 }
 
 QString SurveyReport::write(const SavedList &list, const QString &pdfPath,
-                            const ReportContext &context)
+                            const ReportContext &context, const Progress &progress)
 {
     if (!list.error.isEmpty())
         return list.error;
@@ -497,7 +503,15 @@ QString SurveyReport::write(const SavedList &list, const QString &pdfPath,
             .arg(list.firstSkippedLine);
     if (list.records.empty())
         return tr("The list holds no records.");
-    const QByteArray bytes = document(list, context);
+    bool stopped = false;
+    const Progress watched = [&progress, &stopped](double done) {
+        stopped = stopped || (progress && !progress(done));
+        return !stopped;
+    };
+    const QByteArray bytes = document(list, context, watched);
+    // Asked once more before the file is put in place.
+    if (!watched(1.0))
+        return tr("The report was cancelled.");
     if (bytes.isEmpty())
         return tr("The report of %1 could not be drawn.").arg(pdfPath);
     return ListExport::writeInPlace(bytes, pdfPath);

@@ -5,7 +5,9 @@
 #include <QWidget>
 
 class QLabel;
+class QProgressDialog;
 class QPushButton;
+class ReportTask;
 class QTableView;
 class frmGraph;
 
@@ -25,6 +27,8 @@ public:
     ListViewer &viewer() { return m_viewer; }
     // The graph window, once Graph has been pressed.
     frmGraph *graphWindow() const { return m_graph; }
+    // The report being written, while it is.
+    ReportTask *reportTask() const { return m_report; }
 
 private:
     frmViewer(const QString &path, const ListViewer::Services &services, QWidget *owner);
@@ -32,6 +36,7 @@ private:
     void connectCommands();
     void showGraph();
     void writeReport();
+    void reportFinished(const QString &problem, const QString &pdfPath);
 
     ListViewer m_viewer;
     QLabel *m_legend = nullptr;
@@ -41,4 +46,6 @@ private:
     QPushButton *m_reportButton = nullptr;
     QPushButton *m_closeButton = nullptr;
     frmGraph *m_graph = nullptr;
+    ReportTask *m_report = nullptr;
+    QProgressDialog *m_reportProgress = nullptr;
 };

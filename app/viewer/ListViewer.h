@@ -2,6 +2,8 @@
 
 #include "GraphController.h"
 #include "GraphHost.h"
+#include "ReportContext.h"
+#include "ReportTask.h"
 #include "SavedList.h"
 #include "SavedListModel.h"
 
@@ -46,10 +48,14 @@ public:
     bool graphAvailable() const { return m_graphFilled; }
     GraphController &graph() { return m_graph; }
 
+    // A report needs at least one record.
+    bool reportAvailable() const { return recordCount() > 0; }
     // The report beside the list, for the file dialog to start from.
     QString suggestedReportPath() const;
     // Writes the survey report; empty on success, else the message.
-    QString writeReport(const QString &pdfPath) const;
+    QString writeReport(const QString &pdfPath, const SurveyReport::Progress &progress = {}) const;
+    // The same on a thread of its own, started; the viewer must outlive it.
+    ReportTask *startReport(const QString &pdfPath, QObject *parent);
 
     // GraphHost: the file does not change, so there is nothing to read again,
     // and the totals are not used.
@@ -58,6 +64,8 @@ public:
 
 private:
     void fillGraph();
+    QString writeReport(const QString &pdfPath, const ReportContext &context,
+                        const SurveyReport::Progress &progress) const;
 
     QString m_path;
     const ProfileFile &m_settings;

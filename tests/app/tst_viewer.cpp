@@ -7,6 +7,7 @@
 #include "MeasurementRecord.h"
 #include "ProgramInstance.h"
 #include "RecordLine.h"
+#include "ReportTask.h"
 #include "WorkingListFile.h"
 #include "frmGraph.h"
 #include "frmViewer.h"
@@ -245,6 +246,68 @@ private slots:
         QCOMPARE(survey.viewer.model().rowCount(), 13);
         QVERIFY2(survey.viewer.note().startsWith(QStringLiteral("Line 20 is damaged")),
                  qPrintable(survey.viewer.note()));
+    }
+
+    void reportIsOfferedOnlyForAListWithRecords_data()
+    {
+        QTest::addColumn<int>("records");
+        QTest::addColumn<bool>("offered");
+        QTest::newRow("legend alone") << 0 << false;
+        QTest::newRow("one record") << 1 << true;
+    }
+    void reportIsOfferedOnlyForAListWithRecords()
+    {
+        QFETCH(int, records);
+        QFETCH(bool, offered);
+        Survey survey;
+        writeSurvey(survey.path, records);
+        std::unique_ptr<frmViewer> window(
+            frmViewer::open(survey.path, {survey.settings, survey.clock}, nullptr));
+        QVERIFY(window);
+        QCOMPARE(window->findChild<QPushButton *>(QStringLiteral("btReport"))->isEnabled(),
+                 offered);
+    }
+
+    void reportOnItsOwnThreadLeavesNoFileWhenCancelled_data()
+    {
+        QTest::addColumn<bool>("cancelled");
+        QTest::addColumn<QByteArray>("before"); // the file at the report's path
+        QTest::newRow("written") << false << QByteArray();
+        QTest::newRow("cancelled") << true << QByteArray();
+        QTest::newRow("cancelled over an old report") << true << QByteArray("%PDF old");
+    }
+    void reportOnItsOwnThreadLeavesNoFileWhenCancelled()
+    {
+        QFETCH(bool, cancelled);
+        QFETCH(QByteArray, before);
+        Survey survey;
+        writeSurvey(survey.path, 200);
+        QCOMPARE(survey.viewer.load(), QString());
+        const QString pdf = survey.viewer.suggestedReportPath();
+        if (!before.isEmpty()) {
+            QFile old(pdf);
+            QVERIFY(old.open(QIODevice::WriteOnly));
+            old.write(before);
+        }
+        ReportTask task([&survey, &pdf](const SurveyReport::Progress &progress) {
+            return survey.viewer.writeReport(pdf, progress);
+        });
+        QSignalSpy finished(&task, &ReportTask::finished);
+        if (cancelled)
+            task.cancel();
+        task.start();
+        QVERIFY(finished.wait(60000));
+        QCOMPARE(finished.at(0).at(0).toString().isEmpty(), !cancelled);
+        if (cancelled)
+            QCOMPARE(fileBytes(pdf), before);
+        else
+            QVERIFY(fileBytes(pdf).startsWith("%PDF-"));
+        // Nothing written aside is left behind.
+        QStringList expected{QStringLiteral("survey.lst")};
+        if (!cancelled || !before.isEmpty())
+            expected.append(QStringLiteral("survey.pdf"));
+        QCOMPARE(QDir(survey.dir.path()).entryList(QDir::Files | QDir::Hidden, QDir::Name),
+                 expected);
     }
 
     void reportIsWrittenBesideTheListButNeverInItsPlace()
