@@ -12,9 +12,12 @@
 #include "frmGraph.h"
 #include "frmViewer.h"
 
+#include <QFileDialog>
 #include <QFileInfo>
 #include <QLabel>
+#include <QMessageBox>
 #include <QProcess>
+#include <QProgressDialog>
 #include <QScopeGuard>
 #include <QTableView>
 
@@ -84,6 +87,24 @@ int runProgram(const ProgramHarness &program, const QStringList &arguments)
     }
     return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
 }
+
+// Answers each modal dialog as it comes up, nested loops included.
+class ModalAnswerer
+{
+public:
+    explicit ModalAnswerer(std::function<void(QWidget *)> answer) : m_answer(std::move(answer))
+    {
+        QObject::connect(&m_timer, &QTimer::timeout, [this] {
+            if (QWidget *modal = QApplication::activeModalWidget())
+                m_answer(modal);
+        });
+        m_timer.start(20);
+    }
+
+private:
+    std::function<void(QWidget *)> m_answer;
+    QTimer m_timer;
+};
 
 // A saved list opened without a window, with its own settings and clock.
 struct Survey
@@ -266,6 +287,36 @@ private slots:
         QVERIFY(window);
         QCOMPARE(window->findChild<QPushButton *>(QStringLiteral("btReport"))->isEnabled(),
                  offered);
+    }
+
+    void reportChosenInTheViewerIsWrittenBehindAProgressDialogAndNamed()
+    {
+        Survey survey;
+        writeSurvey(survey.path, 3000);
+        std::unique_ptr<frmViewer> window(
+            frmViewer::open(survey.path, {survey.settings, survey.clock}, nullptr));
+        QVERIFY(window);
+        const QString pdf = survey.dir.filePath(QStringLiteral("chosen.pdf"));
+        QStringList said;
+        const ModalAnswerer answerer([&pdf, &said](QWidget *modal) {
+            if (auto *files = qobject_cast<QFileDialog *>(modal)) {
+                files->selectFile(pdf);
+                QMetaObject::invokeMethod(files, &QDialog::accept);
+            } else if (auto *box = qobject_cast<QMessageBox *>(modal)) {
+                said << box->text();
+                box->accept();
+            }
+        });
+        auto *report = window->findChild<QPushButton *>(QStringLiteral("btReport"));
+        report->click();
+        QVERIFY(window->reportTask());
+        QVERIFY(
+            window->findChild<QProgressDialog *>(QStringLiteral("dlgReportProgress"))->isVisible());
+        QVERIFY(!report->isEnabled());
+        QTRY_COMPARE_WITH_TIMEOUT(
+            said, QStringList(QStringLiteral("The report was written to ") + pdf + u'.'), 60000);
+        QVERIFY(fileBytes(pdf).startsWith("%PDF-"));
+        QVERIFY(report->isEnabled());
     }
 
     void reportOnItsOwnThreadLeavesNoFileWhenCancelled_data()
