@@ -47,6 +47,10 @@ frmViewer::frmViewer(const QString &path, const ListViewer::Services &services, 
 {
     setObjectName(QStringLiteral("frmViewer"));
     setAttribute(Qt::WA_DeleteOnClose);
+    m_chooseReportPath = [this](const QString &suggested) {
+        return QFileDialog::getSaveFileName(this, tr("Survey Report"), suggested,
+                                            tr("PDF files (*.pdf)"));
+    };
 }
 
 frmViewer::~frmViewer()
@@ -130,8 +134,7 @@ void frmViewer::writeReport()
 {
     if (m_report)
         return;
-    const QString pdfPath = QFileDialog::getSaveFileName(
-        this, tr("Survey Report"), m_viewer.suggestedReportPath(), tr("PDF files (*.pdf)"));
+    const QString pdfPath = m_chooseReportPath(m_viewer.suggestedReportPath());
     if (pdfPath.isEmpty())
         return;
     m_reportButton->setEnabled(false);

@@ -4,6 +4,8 @@
 
 #include <QWidget>
 
+#include <functional>
+
 class QLabel;
 class QProgressDialog;
 class QPushButton;
@@ -27,6 +29,13 @@ public:
     ListViewer &viewer() { return m_viewer; }
     // The graph window, once Graph has been pressed.
     frmGraph *graphWindow() const { return m_graph; }
+    // Asks where the report goes, starting from the path given; empty when
+    // the user cancels. A file dialog unless set otherwise.
+    using ReportPathChooser = std::function<QString(const QString &suggested)>;
+    void setReportPathChooser(ReportPathChooser chooser)
+    {
+        m_chooseReportPath = std::move(chooser);
+    }
     // The report being written, while it is.
     ReportTask *reportTask() const { return m_report; }
 
@@ -46,6 +55,7 @@ private:
     QPushButton *m_reportButton = nullptr;
     QPushButton *m_closeButton = nullptr;
     frmGraph *m_graph = nullptr;
+    ReportPathChooser m_chooseReportPath;
     ReportTask *m_report = nullptr;
     QProgressDialog *m_reportProgress = nullptr;
 };

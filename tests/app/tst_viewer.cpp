@@ -12,7 +12,6 @@
 #include "frmGraph.h"
 #include "frmViewer.h"
 
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QLabel>
 #include <QMessageBox>
@@ -298,11 +297,9 @@ private slots:
         QVERIFY(window);
         const QString pdf = survey.dir.filePath(QStringLiteral("chosen.pdf"));
         QStringList said;
-        const ModalAnswerer answerer([&pdf, &said](QWidget *modal) {
-            if (auto *files = qobject_cast<QFileDialog *>(modal)) {
-                files->selectFile(pdf);
-                QMetaObject::invokeMethod(files, &QDialog::accept);
-            } else if (auto *box = qobject_cast<QMessageBox *>(modal)) {
+        window->setReportPathChooser([&pdf](const QString &) { return pdf; });
+        const ModalAnswerer answerer([&said](QWidget *modal) {
+            if (auto *box = qobject_cast<QMessageBox *>(modal)) {
                 said << box->text();
                 box->accept();
             }
