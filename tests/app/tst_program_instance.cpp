@@ -70,6 +70,14 @@ class ProgramInstanceTest : public QObject
     Q_OBJECT
 
 private slots:
+    void initTestCase()
+    {
+        // The sockets of the programs run here stay out of the user's own
+        // runtime folder, and go with the run.
+        QVERIFY(m_runtime.isValid());
+        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(m_runtime.path()));
+    }
+
     void folderForTheSocketIsRefusedUnlessOnlyItsUserCanEnterIt_data()
     {
         QTest::addColumn<QString>("kind");
@@ -288,6 +296,9 @@ private slots:
             });
         QCOMPARE(running, 1);
     }
+
+private:
+    QTemporaryDir m_runtime;
 };
 
 QTEST_MAIN(ProgramInstanceTest)

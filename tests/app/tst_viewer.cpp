@@ -122,6 +122,14 @@ class ViewerTest : public QObject
     Q_OBJECT
 
 private slots:
+    void initTestCase()
+    {
+        // The sockets of the programs run here stay out of the user's own
+        // runtime folder, and go with the run.
+        QVERIFY(m_runtime.isValid());
+        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(m_runtime.path()));
+    }
+
     void savedListOfAThousandRecordsShowsItsLegendTableAndGraphAndStaysUntouched()
     {
         ProgramHarness program;
@@ -370,6 +378,9 @@ private slots:
         QCOMPARE(survey.viewer.writeReport(survey.viewer.suggestedReportPath()), QString());
         QVERIFY(fileBytes(survey.dir.filePath(QStringLiteral("survey.pdf"))).startsWith("%PDF"));
     }
+
+private:
+    QTemporaryDir m_runtime;
 };
 
 QTEST_MAIN(ViewerTest)
