@@ -902,7 +902,7 @@ QByteArray SurveyReport::document(const SavedList &list, const ReportContext &co
 }
 
 QString SurveyReport::write(const SavedList &list, const QString &pdfPath,
-                            const ReportContext &context)
+                            const ReportContext &context, const Progress &progress)
 {
     if (!list.error.isEmpty())
         return list.error;
@@ -911,8 +911,15 @@ QString SurveyReport::write(const SavedList &list, const QString &pdfPath,
             .arg(list.firstSkippedLine);
     if (list.records.empty())
         return tr("The list holds no records.");
+    ReportContext told = context;
+    if (progress) {
+        told.pageDone = [&context, &progress](int done, int total) {
+            return (!context.pageDone || context.pageDone(done, total)) &&
+                   progress(total > 0 ? static_cast<double>(done) / total : 1.0);
+        };
+    }
     bool stopped = false;
-    const QByteArray bytes = document(list, context, &stopped);
+    const QByteArray bytes = document(list, told, &stopped);
     if (stopped)
         return tr("The report was stopped; no file was written.");
     if (bytes.isEmpty())

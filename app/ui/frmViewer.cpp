@@ -4,11 +4,13 @@
 #include "frmGraph.h"
 
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QLabel>
 #include <QMessageBox>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QTableView>
 #include <QVBoxLayout>
@@ -46,12 +48,17 @@ frmViewer::frmViewer(const QString &path, const ListViewer::Services &services, 
 {
     setObjectName(QStringLiteral("frmViewer"));
     setAttribute(Qt::WA_DeleteOnClose);
+    m_chooseReportPath = [this](const QString &suggested) {
+        return QFileDialog::getSaveFileName(this, tr("Survey Report"), suggested,
+                                            tr("PDF files (*.pdf)"));
+    };
 }
 
 frmViewer::~frmViewer()
 {
-    // The graph window and the table use what m_viewer holds, which goes
-    // before the base class would delete them.
+    // The graph window, the table and the report's thread use what m_viewer
+    // holds, which goes before the base class would delete them.
+    delete m_report;
     delete m_graph;
     delete m_table;
 }
@@ -103,6 +110,7 @@ void frmViewer::build()
     m_graphButton = addButton(QStringLiteral("btGraph"), QStringLiteral("Graph"));
     m_graphButton->setEnabled(m_viewer.graphAvailable());
     m_reportButton = addButton(QStringLiteral("btReport"), QStringLiteral("&Report..."));
+    m_reportButton->setEnabled(m_viewer.reportAvailable());
     commands->addStretch(1);
     m_closeButton = addButton(QStringLiteral("btClose"), QStringLiteral("&Close"));
     layout->addLayout(commands);
@@ -132,14 +140,40 @@ void frmViewer::showGraph()
 
 void frmViewer::writeReport()
 {
-    const QString pdfPath = QFileDialog::getSaveFileName(
-        this, tr("Survey Report"), m_viewer.suggestedReportPath(), tr("PDF files (*.pdf)"));
+    if (m_report)
+        return;
+    const QString pdfPath = m_chooseReportPath(m_viewer.suggestedReportPath());
     if (pdfPath.isEmpty())
         return;
-    const QString problem = m_viewer.writeReport(pdfPath);
+    m_reportButton->setEnabled(false);
+    // Not modal: a modal progress dialog handles events inside setValue().
+    m_reportProgress = new QProgressDialog(
+        tr("Writing the report of %1...").arg(QFileInfo(m_viewer.path()).fileName()), tr("Cancel"),
+        0, 100, this);
+    m_reportProgress->setObjectName(QStringLiteral("dlgReportProgress"));
+    m_reportProgress->setWindowTitle(UserPrompt::ProgramTitle);
+    m_reportProgress->setAutoClose(false);
+    m_reportProgress->setAutoReset(false);
+    m_reportProgress->setMinimumDuration(0);
+    m_reportProgress->show();
+    m_report = m_viewer.startReport(pdfPath, this);
+    connect(m_report, &ReportTask::progressed, m_reportProgress, &QProgressDialog::setValue);
+    connect(m_reportProgress, &QProgressDialog::canceled, m_report, &ReportTask::cancel);
+    connect(m_report, &ReportTask::finished, this,
+            [this, pdfPath](const QString &problem) { reportFinished(problem, pdfPath); });
+}
+
+void frmViewer::reportFinished(const QString &problem, const QString &pdfPath)
+{
+    const bool cancelled = m_report->wasCancelled();
+    m_report->deleteLater();
+    m_report = nullptr;
+    m_reportProgress->deleteLater();
+    m_reportProgress = nullptr;
+    m_reportButton->setEnabled(true);
     if (problem.isEmpty())
         QMessageBox::information(this, UserPrompt::ProgramTitle,
                                  tr("The report was written to %1.").arg(pdfPath));
-    else
+    else if (!cancelled)
         QMessageBox::warning(this, UserPrompt::ProgramTitle, problem);
 }

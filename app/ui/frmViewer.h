@@ -4,8 +4,12 @@
 
 #include <QWidget>
 
+#include <functional>
+
 class QLabel;
+class QProgressDialog;
 class QPushButton;
+class ReportTask;
 class QTableView;
 class frmGraph;
 
@@ -25,6 +29,15 @@ public:
     ListViewer &viewer() { return m_viewer; }
     // The graph window, once Graph has been pressed.
     frmGraph *graphWindow() const { return m_graph; }
+    // Asks where the report goes, starting from the path given; empty when
+    // the user cancels. A file dialog unless set otherwise.
+    using ReportPathChooser = std::function<QString(const QString &suggested)>;
+    void setReportPathChooser(ReportPathChooser chooser)
+    {
+        m_chooseReportPath = std::move(chooser);
+    }
+    // The report being written, while it is.
+    ReportTask *reportTask() const { return m_report; }
 
 private:
     frmViewer(const QString &path, const ListViewer::Services &services, QWidget *owner);
@@ -32,6 +45,7 @@ private:
     void connectCommands();
     void showGraph();
     void writeReport();
+    void reportFinished(const QString &problem, const QString &pdfPath);
 
     ListViewer m_viewer;
     QLabel *m_legend = nullptr;
@@ -41,4 +55,7 @@ private:
     QPushButton *m_reportButton = nullptr;
     QPushButton *m_closeButton = nullptr;
     frmGraph *m_graph = nullptr;
+    ReportPathChooser m_chooseReportPath;
+    ReportTask *m_report = nullptr;
+    QProgressDialog *m_reportProgress = nullptr;
 };

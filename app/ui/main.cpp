@@ -1,17 +1,14 @@
-#include "Clock.h"
-#include "MainController.h"
-#include "MessageBoxPrompt.h"
 #include "ProfileFile.h"
 #include "ProgramFolder.h"
 #include "ProgramHelp.h"
 #include "ProgramInstance.h"
+#include "ProgramWindows.h"
 #include "SimulatorProcess.h"
-#include "SoundEffectPlayer.h"
-#include "frmMain.h"
+#include "UserPrompt.h"
 
 #include <QApplication>
+#include <QIcon>
 #include <QMessageBox>
-#include <QTimer>
 
 int main(int argc, char *argv[])
 {
@@ -31,26 +28,35 @@ int main(int argc, char *argv[])
     const QStringList savedLists = ProgramInstance::filesIn(words);
 
     const QString folder = ProgramFolder::path();
-    // Saved lists go to the program that runs already, which holds the port;
-    // a simulated run keeps apart from it.
-    ProgramInstance instance(ProgramInstance::socketNameFor(ProfileFile::standardPath(), folder));
+    const ProfileFile settings(ProfileFile::standardPath());
+    ProgramWindows windows(settings, folder, words);
+
+    // Saved lists, and the main window with the port, go to the program that
+    // runs already; a simulated run keeps apart from it.
+    const ProgramInstance::Place place =
+        simulate ? ProgramInstance::Place{} : ProgramInstance::placeFor(settings.path(), folder);
+    ProgramInstance instance(place.socketName);
     if (!simulate) {
-        const auto handed = savedLists.isEmpty() ? ProgramInstance::HandOver::NoneRunning
-                                                 : instance.handOver(savedLists);
-        if (handed == ProgramInstance::HandOver::Handed)
+        switch (instance.start(savedLists)) {
+        case ProgramInstance::Outcome::Handed:
             return 0;
-        if (handed == ProgramInstance::HandOver::NoAnswer) {
+        case ProgramInstance::Outcome::NoAnswer:
             QMessageBox::critical(nullptr, UserPrompt::ProgramTitle,
                                   QObject::tr("TESK Meter View is running but did not answer."));
             return 1;
+        case ProgramInstance::Outcome::Alone:
+            windows.addTraceNote(
+                QObject::tr("Lists are not handed over between programs: %1")
+                    .arg(place.problem.isEmpty() ? instance.error() : place.problem));
+            break;
+        case ProgramInstance::Outcome::Listening:
+            break;
         }
-        instance.listen(); // without it, lists opened later start programs of their own
     }
-    const QString folderProblem = ProgramFolder::prepare(folder);
-    const ProfileFile settings(ProfileFile::standardPath());
-    const SystemClock clock;
-    MessageBoxPrompt prompt;
-    MainController controller({settings, clock, prompt, new SoundEffectPlayer, folder});
+    QObject::connect(&instance, &ProgramInstance::fileRequested, &windows,
+                     &ProgramWindows::openSavedList);
+    QObject::connect(&instance, &ProgramInstance::mainWindowRequested, &windows,
+                     [&windows] { windows.showMainWindow(); });
 
     SimulatorProcess simulator;
     if (simulate) {
@@ -60,21 +66,14 @@ int main(int argc, char *argv[])
             QMessageBox::critical(nullptr, UserPrompt::ProgramTitle, simulator.error());
             return 1;
         }
-        controller.portDevices().setRunOverride(device);
+        windows.setRunDevice(device);
     }
-
-    frmMain window(controller);
-    prompt.setParent(&window);
-    QObject::connect(&instance, &ProgramInstance::fileRequested, &window, &frmMain::openSavedList);
-    controller.startUp(words);
-    window.show();
-    for (const QString &path : savedLists)
+    // A saved list opened alone is only read: no main window, no port.
+    if (simulate || savedLists.isEmpty())
+        windows.showMainWindow();
+    if (!savedLists.isEmpty())
         QMetaObject::invokeMethod(
-            &window, [&window, path] { window.openSavedList(path); }, Qt::QueuedConnection);
-    if (!folderProblem.isEmpty()) {
-        QTimer::singleShot(0, &window, [&window, folderProblem] {
-            QMessageBox::warning(&window, UserPrompt::ProgramTitle, folderProblem);
-        });
-    }
+            &windows, [&windows, savedLists] { windows.openStartLists(savedLists); },
+            Qt::QueuedConnection);
     return QApplication::exec();
 }

@@ -2,7 +2,6 @@
 
 #include "CurveThinning.h"
 #include "GraphData.h"
-#include "ReportContext.h"
 #include "SerialDate.h"
 #include "SurveyReport.h"
 
@@ -49,15 +48,35 @@ QString ListViewer::suggestedReportPath() const
     return list.dir().filePath(list.completeBaseName() + SurveyReport::Extension);
 }
 
-QString ListViewer::writeReport(const QString &pdfPath) const
+QString ListViewer::writeReport(const QString &pdfPath,
+                                const SurveyReport::Progress &progress) const
+{
+    return writeReport(pdfPath, ReportContext::fromSettings(m_settings, m_clock, m_path), progress);
+}
+
+ReportTask *ListViewer::startReport(const QString &pdfPath, QObject *parent)
+{
+    // The settings are read here, on the window's thread; the work only reads
+    // the list, which does not change.
+    auto *task = new ReportTask(
+        [this, pdfPath, context = ReportContext::fromSettings(m_settings, m_clock, m_path)](
+            const SurveyReport::Progress &progress) {
+            return writeReport(pdfPath, context, progress);
+        },
+        parent);
+    task->start();
+    return task;
+}
+
+QString ListViewer::writeReport(const QString &pdfPath, const ReportContext &context,
+                                const SurveyReport::Progress &progress) const
 {
     // A report put in the list's place would replace the list with it.
     if (QFileInfo(pdfPath).absoluteFilePath() == QFileInfo(m_path).absoluteFilePath() ||
         (QFileInfo::exists(pdfPath) &&
          QFileInfo(pdfPath).canonicalFilePath() == QFileInfo(m_path).canonicalFilePath()))
         return tr("The report cannot take the place of the list it is made from.");
-    return SurveyReport::write(m_list, pdfPath,
-                               ReportContext::fromSettings(m_settings, m_clock, m_path));
+    return SurveyReport::write(m_list, pdfPath, context, progress);
 }
 
 bool ListViewer::showInGraph(QList<int> rows)

@@ -2,6 +2,8 @@
 
 #include "GraphController.h"
 #include "GraphHost.h"
+#include "ReportContext.h"
+#include "ReportTask.h"
 #include "SavedList.h"
 #include "SavedListModel.h"
 
@@ -51,10 +53,14 @@ public:
     // the graph shows them.
     bool showInGraph(QList<int> rows = {});
 
+    // A report needs at least one record.
+    bool reportAvailable() const { return recordCount() > 0; }
     // The report beside the list, for the file dialog to start from.
     QString suggestedReportPath() const;
     // Writes the survey report; empty on success, else the message.
-    QString writeReport(const QString &pdfPath) const;
+    QString writeReport(const QString &pdfPath, const SurveyReport::Progress &progress = {}) const;
+    // The same on a thread of its own, started; the viewer must outlive it.
+    ReportTask *startReport(const QString &pdfPath, QObject *parent);
 
     // GraphHost: the file does not change, so there is nothing to read again,
     // and the totals are not used.
@@ -63,6 +69,8 @@ public:
 
 private:
     bool fillGraph(const std::vector<std::size_t> &records, bool selected);
+    QString writeReport(const QString &pdfPath, const ReportContext &context,
+                        const SurveyReport::Progress &progress) const;
 
     QString m_path;
     const ProfileFile &m_settings;

@@ -1,20 +1,28 @@
 #include "ProgramInstance.h"
 
+#include "PrivateFolder.h"
+
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFileInfo>
 #include <QLocalServer>
 #include <QLocalSocket>
-#include <QStandardPaths>
+#include <QLockFile>
+#include <QTimer>
 
 #include <memory>
 
+#include <sys/socket.h>
 #include <unistd.h>
 
 namespace {
 
 constexpr int ConnectTimeoutMs = 1000;
+// Programs started together wait this long for one another's first steps.
+constexpr int LockTimeoutMs = 30000;
 const QByteArray Confirmed = QByteArrayLiteral("ok\n");
+// Not a path: a program started without lists asks for the main window.
+const QByteArray MainWindowLine = QByteArrayLiteral("main-window");
 
 } // namespace
 
@@ -24,17 +32,16 @@ ProgramInstance::ProgramInstance(const QString &socketName, QObject *parent)
 
 ProgramInstance::~ProgramInstance() = default;
 
-QString ProgramInstance::socketNameFor(const QString &settingsPath, const QString &programFolder)
+ProgramInstance::Place ProgramInstance::placeFor(const QString &settingsPath,
+                                                 const QString &programFolder)
 {
-    // The runtime folder belongs to the user alone (mode 0700), so no other
-    // user can take the name first or listen in on the paths.
-    QString folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
-    if (folder.isEmpty())
-        folder = QDir::tempPath();
+    const PrivateFolder::Choice folder = PrivateFolder::choose();
+    if (folder.path.isEmpty())
+        return {{}, folder.problem};
     const QByteArray place =
         QDir::cleanPath(settingsPath).toUtf8() + '\n' + QDir::cleanPath(programFolder).toUtf8();
     const QByteArray hash = QCryptographicHash::hash(place, QCryptographicHash::Sha1).toHex();
-    return folder + QStringLiteral("/tesk-%1-%2").arg(getuid()).arg(QLatin1String(hash.left(12)));
+    return {folder.path + QStringLiteral("/tesk-") + QLatin1String(hash.left(12)), {}};
 }
 
 QStringList ProgramInstance::filesIn(const QStringList &words)
@@ -47,15 +54,38 @@ QStringList ProgramInstance::filesIn(const QStringList &words)
     return files;
 }
 
+std::optional<uid_t> ProgramInstance::peerUserId(qintptr descriptor)
+{
+    ucred credentials{};
+    socklen_t size = sizeof credentials;
+    if (descriptor < 0 ||
+        ::getsockopt(static_cast<int>(descriptor), SOL_SOCKET, SO_PEERCRED, &credentials, &size) !=
+            0 ||
+        size != sizeof credentials)
+        return std::nullopt;
+    return credentials.uid;
+}
+
+bool ProgramInstance::isOwnUser(qintptr descriptor)
+{
+    return peerUserId(descriptor) == ::geteuid();
+}
+
 ProgramInstance::HandOver ProgramInstance::handOver(const QStringList &files) const
 {
+    if (m_name.isEmpty())
+        return HandOver::NoneRunning;
     QLocalSocket socket;
     socket.connectToServer(m_name);
     if (!socket.waitForConnected(ConnectTimeoutMs))
         return HandOver::NoneRunning;
+    if (!isOwnUser(socket.socketDescriptor()))
+        return HandOver::Stranger;
     QByteArray message;
     for (const QString &file : files)
         message += file.toUtf8() + '\n';
+    if (files.isEmpty())
+        message += MainWindowLine + '\n';
     message += '\n';
     socket.write(message);
     if (!socket.waitForBytesWritten(AnswerTimeoutMs))
@@ -67,63 +97,132 @@ ProgramInstance::HandOver ProgramInstance::handOver(const QStringList &files) co
     return socket.readLine() == Confirmed ? HandOver::Handed : HandOver::NoAnswer;
 }
 
+ProgramInstance::Outcome ProgramInstance::start(const QStringList &files)
+{
+    if (m_name.isEmpty()) {
+        m_error = tr("There is no socket to hand lists over on.");
+        return Outcome::Alone;
+    }
+    // A program that found none listening may lose the race to listen to one
+    // started at the same instant: it then hands over to that one.
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        switch (handOver(files)) {
+        case HandOver::Handed:
+            return Outcome::Handed;
+        case HandOver::NoAnswer:
+            return Outcome::NoAnswer;
+        case HandOver::Stranger:
+            m_error = tr("A program of another user listens on %1.").arg(m_name);
+            return Outcome::Alone;
+        case HandOver::NoneRunning:
+            break;
+        }
+        switch (listenGuarded()) {
+        case Listen::Listening:
+            return Outcome::Listening;
+        case Listen::Failed:
+            return Outcome::Alone;
+        case Listen::Taken:
+            break;
+        }
+    }
+    return Outcome::Alone;
+}
+
 bool ProgramInstance::listen()
+{
+    return listenGuarded() == Listen::Listening;
+}
+
+ProgramInstance::Listen ProgramInstance::listenGuarded()
 {
     if (!m_server) {
         m_server = new QLocalServer(this);
-        m_server->setSocketOptions(QLocalServer::UserAccessOption);
         connect(m_server, &QLocalServer::newConnection, this, &ProgramInstance::accept);
     }
-    // Qt puts a socket with access options into place by renaming it over
-    // whatever file has the name, a live program's socket included: ask first.
+    // Between asking whether a program listens and listening, no other
+    // program of the user may remove the name.
+    QLockFile lock(m_name + QStringLiteral(".lock"));
+    if (!lock.tryLock(LockTimeoutMs)) {
+        m_error = tr("%1 could not be locked.").arg(m_name + QStringLiteral(".lock"));
+        return Listen::Failed;
+    }
     QLocalSocket probe;
     probe.connectToServer(m_name);
     if (probe.waitForConnected(ConnectTimeoutMs)) {
         m_error = tr("Another program listens on %1.").arg(m_name);
-        return false;
+        return Listen::Taken;
     }
-    // A file left by a program that ended without closing its socket.
+    // A file left by a program that ended without closing its socket. Without
+    // access options Qt binds to the name itself, so a listen fails rather
+    // than renaming a socket over a live one.
     QLocalServer::removeServer(m_name);
     if (m_server->listen(m_name))
-        return true;
+        return Listen::Listening;
     m_error = m_server->errorString();
-    return false;
+    return Listen::Failed;
 }
 
 void ProgramInstance::accept()
 {
     while (QLocalSocket *socket = m_server->nextPendingConnection()) {
         connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
-        auto paths = std::make_shared<QStringList>();
-        connect(socket, &QLocalSocket::readyRead, this, [this, socket, paths] {
-            while (socket->canReadLine()) {
-                QByteArray line = socket->readLine(MaxPathBytes + 2);
-                if (!line.endsWith('\n')) {
-                    socket->abort(); // longer than any path: not a program of ours
-                    return;
-                }
-                line.chop(1);
-                if (!line.isEmpty()) {
-                    const QString path = QString::fromUtf8(line);
-                    if (QDir::isAbsolutePath(path) && paths->size() < MaxPaths)
-                        paths->append(path);
-                    continue;
-                }
-                socket->write(Confirmed);
-                socket->disconnectFromServer();
-                // The windows open after this handler, so a message box they
-                // show does not wait inside it.
-                QMetaObject::invokeMethod(
-                    this,
-                    [this, requested = *paths] {
-                        for (const QString &path : requested)
-                            emit fileRequested(path);
-                    },
-                    Qt::QueuedConnection);
+        if (!isOwnUser(socket->socketDescriptor())) {
+            socket->abort();
+            socket->deleteLater();
+            continue;
+        }
+        serve(socket);
+    }
+}
+
+void ProgramInstance::serve(QLocalSocket *socket)
+{
+    auto *silence = new QTimer(socket);
+    silence->setSingleShot(true);
+    connect(silence, &QTimer::timeout, socket, [socket] {
+        socket->abort();
+        socket->deleteLater();
+    });
+    silence->start(ReadTimeoutMs);
+
+    auto paths = std::make_shared<QStringList>();
+    auto mainWindow = std::make_shared<bool>(false);
+    connect(socket, &QLocalSocket::readyRead, this, [this, socket, silence, paths, mainWindow] {
+        while (socket->canReadLine()) {
+            QByteArray line = socket->readLine(MaxPathBytes + 2);
+            if (!line.endsWith('\n')) {
+                socket->abort(); // longer than any path: not a program of ours
                 return;
             }
-            if (socket->bytesAvailable() > MaxPathBytes)
-                socket->abort();
-        });
-    }
+            line.chop(1);
+            if (line == MainWindowLine) {
+                *mainWindow = true;
+                continue;
+            }
+            if (!line.isEmpty()) {
+                const QString path = QString::fromUtf8(line);
+                if (QDir::isAbsolutePath(path) && paths->size() < MaxPaths)
+                    paths->append(path);
+                continue;
+            }
+            silence->stop();
+            socket->write(Confirmed);
+            socket->disconnectFromServer();
+            // The windows open after this handler, so a message box they
+            // show does not wait inside it.
+            QMetaObject::invokeMethod(
+                this,
+                [this, requested = *paths, showMain = *mainWindow] {
+                    if (showMain)
+                        emit mainWindowRequested();
+                    for (const QString &path : requested)
+                        emit fileRequested(path);
+                },
+                Qt::QueuedConnection);
+            return;
+        }
+        if (socket->bytesAvailable() > MaxPathBytes)
+            socket->abort();
+    });
 }

@@ -102,8 +102,9 @@ public:
     // run later with environment() hands over.
     bool listenForLists()
     {
-        instance = std::make_unique<ProgramInstance>(ProgramInstance::socketNameFor(
-            path(QStringLiteral("config/Tesk.ini")), programFolder()));
+        instance = std::make_unique<ProgramInstance>(
+            ProgramInstance::placeFor(path(QStringLiteral("config/Tesk.ini")), programFolder())
+                .socketName);
         QObject::connect(instance.get(), &ProgramInstance::fileRequested, window.get(),
                          &frmMain::openSavedList);
         return instance->listen();

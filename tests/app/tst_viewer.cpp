@@ -1,5 +1,6 @@
 #include "ProgramHarness.h"
 
+#include "CommandFrame.h"
 #include "DateTimeText.h"
 #include "GraphController.h"
 #include "GraphData.h"
@@ -7,13 +8,16 @@
 #include "MeasurementRecord.h"
 #include "ProgramInstance.h"
 #include "RecordLine.h"
+#include "ReportTask.h"
 #include "WorkingListFile.h"
 #include "frmGraph.h"
 #include "frmViewer.h"
 
 #include <QFileInfo>
 #include <QLabel>
+#include <QMessageBox>
 #include <QProcess>
+#include <QProgressDialog>
 #include <QScopeGuard>
 #include <QTableView>
 
@@ -69,6 +73,39 @@ frmViewer *viewerTitled(const ProgramHarness &program, const QString &title)
     return nullptr;
 }
 
+// Runs the program with `arguments` in the harness's settings and folder; its
+// exit code, or -1 when it did not end by itself.
+int runProgram(const ProgramHarness &program, const QStringList &arguments)
+{
+    QProcess process;
+    process.setProcessEnvironment(program.environment());
+    process.start(QStringLiteral(TESK_PROGRAM), arguments);
+    if (!process.waitForFinished(30000)) {
+        process.kill();
+        process.waitForFinished();
+        return -1;
+    }
+    return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+}
+
+// Answers each modal dialog as it comes up, nested loops included.
+class ModalAnswerer
+{
+public:
+    explicit ModalAnswerer(std::function<void(QWidget *)> answer) : m_answer(std::move(answer))
+    {
+        QObject::connect(&m_timer, &QTimer::timeout, [this] {
+            if (QWidget *modal = QApplication::activeModalWidget())
+                m_answer(modal);
+        });
+        m_timer.start(20);
+    }
+
+private:
+    std::function<void(QWidget *)> m_answer;
+    QTimer m_timer;
+};
+
 // A saved list opened without a window, with its own settings and clock.
 struct Survey
 {
@@ -86,6 +123,14 @@ class ViewerTest : public QObject
     Q_OBJECT
 
 private slots:
+    void initTestCase()
+    {
+        // The sockets of the programs run here stay out of the user's own
+        // runtime folder, and go with the run.
+        QVERIFY(m_runtime.isValid());
+        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(m_runtime.path()));
+    }
+
     void savedListOfAThousandRecordsShowsItsLegendTableAndGraphAndStaysUntouched()
     {
         ProgramHarness program;
@@ -160,6 +205,39 @@ private slots:
             viewerTitled(program, QStringLiteral("handed.lst - TESK Meter View")), 10000);
     }
 
+    void savedListOpenedWithNoProgramRunningShowsTheViewerAloneUntilTheMainWindowIsAskedFor()
+    {
+        ProgramHarness program;
+        writeSurvey(program.path(QStringLiteral("alone.lst")), 20);
+        writeSurvey(program.path(QStringLiteral("later.lst")), 20);
+        QProcess first;
+        first.setProcessEnvironment(program.environment());
+        const auto cleanUp = qScopeGuard([&first] {
+            first.kill();
+            first.waitForFinished();
+        });
+        first.start(QStringLiteral(TESK_PROGRAM), {program.path(QStringLiteral("alone.lst"))});
+
+        const QString socket =
+            ProgramInstance::placeFor(program.path(QStringLiteral("config/Tesk.ini")),
+                                      program.programFolder())
+                .socketName;
+        QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(socket), 30000);
+        // A second list is handed over once the first program answers, and
+        // whatever it had sent at start-up is in the meter's line by then.
+        QCOMPARE(runProgram(program, {program.path(QStringLiteral("later.lst"))}), 0);
+        QCoreApplication::processEvents();
+        QCoreApplication::processEvents();
+        QCOMPARE(program.commands, QList<QByteArray>());
+
+        // Without a list, the running program opens its main window and port.
+        QCOMPARE(runProgram(program, {}), 0);
+        QTRY_VERIFY_WITH_TIMEOUT(program.commands.contains(CommandFrame::plain(CommandFrame::Test)),
+                                 30000);
+        QCOMPARE(runProgram(program, {}), 0);
+        QCOMPARE(first.state(), QProcess::Running);
+    }
+
     void socketLeftByAProgramThatCrashedIsTakenOverButALiveOneIsNot()
     {
         QTemporaryDir dir;
@@ -232,6 +310,96 @@ private slots:
         QVERIFY(graph.title().contains(QStringLiteral("thinned")));
     }
 
+    void reportIsOfferedOnlyForAListWithRecords_data()
+    {
+        QTest::addColumn<int>("records");
+        QTest::addColumn<bool>("offered");
+        QTest::newRow("legend alone") << 0 << false;
+        QTest::newRow("one record") << 1 << true;
+    }
+    void reportIsOfferedOnlyForAListWithRecords()
+    {
+        QFETCH(int, records);
+        QFETCH(bool, offered);
+        Survey survey;
+        writeSurvey(survey.path, records);
+        std::unique_ptr<frmViewer> window(
+            frmViewer::open(survey.path, {survey.settings, survey.clock}, nullptr));
+        QVERIFY(window);
+        QCOMPARE(window->findChild<QPushButton *>(QStringLiteral("btReport"))->isEnabled(),
+                 offered);
+    }
+
+    void reportChosenInTheViewerIsWrittenBehindAProgressDialogAndNamed()
+    {
+        Survey survey;
+        writeSurvey(survey.path, 3000);
+        std::unique_ptr<frmViewer> window(
+            frmViewer::open(survey.path, {survey.settings, survey.clock}, nullptr));
+        QVERIFY(window);
+        const QString pdf = survey.dir.filePath(QStringLiteral("chosen.pdf"));
+        QStringList said;
+        window->setReportPathChooser([&pdf](const QString &) { return pdf; });
+        const ModalAnswerer answerer([&said](QWidget *modal) {
+            if (auto *box = qobject_cast<QMessageBox *>(modal)) {
+                said << box->text();
+                box->accept();
+            }
+        });
+        auto *report = window->findChild<QPushButton *>(QStringLiteral("btReport"));
+        report->click();
+        QVERIFY(window->reportTask());
+        QVERIFY(
+            window->findChild<QProgressDialog *>(QStringLiteral("dlgReportProgress"))->isVisible());
+        QVERIFY(!report->isEnabled());
+        QTRY_COMPARE_WITH_TIMEOUT(
+            said, QStringList(QStringLiteral("The report was written to ") + pdf + u'.'), 60000);
+        QVERIFY(fileBytes(pdf).startsWith("%PDF-"));
+        QVERIFY(report->isEnabled());
+    }
+
+    void reportOnItsOwnThreadLeavesNoFileWhenCancelled_data()
+    {
+        QTest::addColumn<bool>("cancelled");
+        QTest::addColumn<QByteArray>("before"); // the file at the report's path
+        QTest::newRow("written") << false << QByteArray();
+        QTest::newRow("cancelled") << true << QByteArray();
+        QTest::newRow("cancelled over an old report") << true << QByteArray("%PDF old");
+    }
+    void reportOnItsOwnThreadLeavesNoFileWhenCancelled()
+    {
+        QFETCH(bool, cancelled);
+        QFETCH(QByteArray, before);
+        Survey survey;
+        writeSurvey(survey.path, 200);
+        QCOMPARE(survey.viewer.load(), QString());
+        const QString pdf = survey.viewer.suggestedReportPath();
+        if (!before.isEmpty()) {
+            QFile old(pdf);
+            QVERIFY(old.open(QIODevice::WriteOnly));
+            old.write(before);
+        }
+        ReportTask task([&survey, &pdf](const SurveyReport::Progress &progress) {
+            return survey.viewer.writeReport(pdf, progress);
+        });
+        QSignalSpy finished(&task, &ReportTask::finished);
+        if (cancelled)
+            task.cancel();
+        task.start();
+        QVERIFY(finished.wait(60000));
+        QCOMPARE(finished.at(0).at(0).toString().isEmpty(), !cancelled);
+        if (cancelled)
+            QCOMPARE(fileBytes(pdf), before);
+        else
+            QVERIFY(fileBytes(pdf).startsWith("%PDF-"));
+        // Nothing written aside is left behind.
+        QStringList expected{QStringLiteral("survey.lst")};
+        if (!cancelled || !before.isEmpty())
+            expected.append(QStringLiteral("survey.pdf"));
+        QCOMPARE(QDir(survey.dir.path()).entryList(QDir::Files | QDir::Hidden, QDir::Name),
+                 expected);
+    }
+
     void reportIsWrittenBesideTheListButNeverInItsPlace()
     {
         Survey survey;
@@ -244,6 +412,9 @@ private slots:
         QCOMPARE(survey.viewer.writeReport(survey.viewer.suggestedReportPath()), QString());
         QVERIFY(fileBytes(survey.dir.filePath(QStringLiteral("survey.pdf"))).startsWith("%PDF"));
     }
+
+private:
+    QTemporaryDir m_runtime;
 };
 
 QTEST_MAIN(ViewerTest)

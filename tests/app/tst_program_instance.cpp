@@ -1,0 +1,305 @@
+#include "ProgramHarness.h"
+
+#include "PrivateFolder.h"
+#include "ProgramInstance.h"
+
+#include <QFileInfo>
+#include <QLocalSocket>
+#include <QProcess>
+#include <QScopeGuard>
+
+#include <cstring>
+#include <functional>
+#include <vector>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <pwd.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+// The user id that the tests borrow for "another user" (nobody).
+constexpr uid_t OtherUser = 65534;
+
+sockaddr_un addressOf(const QString &name)
+{
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::strncpy(address.sun_path, QFile::encodeName(name).constData(),
+                 sizeof address.sun_path - 1);
+    return address;
+}
+
+// Runs `body` in a child process as OtherUser; its return value is the
+// child's exit status. Only system calls in `body`: the child of a program
+// with threads may not take a lock.
+pid_t runAsOtherUser(const std::function<int()> &body)
+{
+    const pid_t child = ::fork();
+    if (child == 0) {
+        if (::setgid(OtherUser) != 0 || ::setuid(OtherUser) != 0)
+            ::_exit(90);
+        ::_exit(body());
+    }
+    return child;
+}
+
+int exitStatusOf(pid_t child)
+{
+    int status = 0;
+    const bool ended = QTest::qWaitFor(
+        [child, &status] { return ::waitpid(child, &status, WNOHANG) == child; }, 20000);
+    return ended && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// A folder that OtherUser may enter and write.
+void openToEveryone(const QString &path)
+{
+    QVERIFY(::chmod(QFile::encodeName(path).constData(), 0777) == 0);
+}
+
+} // namespace
+
+class ProgramInstanceTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase()
+    {
+        // The sockets of the programs run here stay out of the user's own
+        // runtime folder, and go with the run.
+        QVERIFY(m_runtime.isValid());
+        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(m_runtime.path()));
+    }
+
+    void folderForTheSocketIsRefusedUnlessOnlyItsUserCanEnterIt_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("refusal");
+        QTest::newRow("missing: made") << "missing" << QString();
+        QTest::newRow("link to a private folder") << "link"
+                                                  << "is a link";
+        QTest::newRow("open to others") << "open"
+                                        << "is open to others (mode 755)";
+        QTest::newRow("a file") << "file"
+                                << "is not a folder";
+        QTest::newRow("another user's") << "foreign"
+                                        << "belongs to user 65534";
+    }
+    void folderForTheSocketIsRefusedUnlessOnlyItsUserCanEnterIt()
+    {
+        QFETCH(QString, kind);
+        QFETCH(QString, refusal);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("sockets"));
+        const QByteArray name = QFile::encodeName(path);
+        const QByteArray target = QFile::encodeName(dir.filePath(QStringLiteral("target")));
+        if (kind == QStringLiteral("link")) {
+            QCOMPARE(::mkdir(target.constData(), 0700), 0);
+            QCOMPARE(::symlink(target.constData(), name.constData()), 0);
+        } else if (kind == QStringLiteral("open")) {
+            QCOMPARE(::mkdir(name.constData(), 0700), 0);
+            QCOMPARE(::chmod(name.constData(), 0755), 0);
+        } else if (kind == QStringLiteral("file")) {
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+        } else if (kind == QStringLiteral("foreign")) {
+            QCOMPARE(::mkdir(name.constData(), 0700), 0);
+            if (::chown(name.constData(), OtherUser, OtherUser) != 0)
+                QSKIP("only the superuser can give a folder away");
+        }
+        const QString problem = PrivateFolder::make(path);
+        QVERIFY2(refusal.isEmpty() ? problem.isEmpty() : problem.endsWith(refusal + u'.'),
+                 qPrintable(problem));
+        if (refusal.isEmpty()) {
+            struct stat status
+            {
+            };
+            QCOMPARE(::lstat(name.constData(), &status), 0);
+            QCOMPARE(status.st_mode & 0777, 0700u);
+        }
+    }
+
+    void socketGoesUnderTheCacheFolderWhenTheSharedRuntimeFolderIsAnotherUsers()
+    {
+        // With no runtime folder named, Qt offers "runtime-<user>" in the
+        // temporary folder, which anyone may have made first.
+        QTemporaryDir dir;
+        const QString runtime = dir.filePath(
+            QStringLiteral("runtime-") + QString::fromLocal8Bit(::getpwuid(::geteuid())->pw_name));
+        QVERIFY(QDir().mkpath(runtime));
+        if (::chown(QFile::encodeName(runtime).constData(), OtherUser, OtherUser) != 0)
+            QSKIP("only the superuser can give a folder away");
+        const QString cache = dir.filePath(QStringLiteral("cache"));
+        QStringList changed;
+        const auto restore =
+            qScopeGuard([&changed, old = QProcessEnvironment::systemEnvironment()] {
+                for (const QString &name : changed) {
+                    if (old.contains(name))
+                        qputenv(qPrintable(name), old.value(name).toLocal8Bit());
+                    else
+                        qunsetenv(qPrintable(name));
+                }
+            });
+        changed << QStringLiteral("XDG_RUNTIME_DIR") << QStringLiteral("TMPDIR")
+                << QStringLiteral("XDG_CACHE_HOME");
+        qunsetenv("XDG_RUNTIME_DIR");
+        qputenv("TMPDIR", QFile::encodeName(dir.path()));
+        qputenv("XDG_CACHE_HOME", QFile::encodeName(cache));
+        const auto place = [] {
+            return ProgramInstance::placeFor(QStringLiteral("/a/Tesk.ini"),
+                                             QStringLiteral("/a/home"));
+        };
+
+        const QString name = place().socketName;
+        QVERIFY2(name.startsWith(cache + QStringLiteral("/tesk/tesk-")), qPrintable(name));
+        QCOMPARE(PrivateFolder::problemWith(QFileInfo(name).path()), QString());
+
+        // With the cache folder unusable too, there is no socket at all.
+        QVERIFY(QDir(cache).removeRecursively());
+        QFile blocker(cache);
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        QVERIFY(place().socketName.isEmpty());
+        QVERIFY2(!place().problem.isEmpty(), qPrintable(place().problem));
+    }
+
+    void onlyAProgramOfTheSameUserIsTalkedTo()
+    {
+        int pair[2];
+        QCOMPARE(::socketpair(AF_UNIX, SOCK_STREAM, 0, pair), 0);
+        int pipeEnds[2];
+        QCOMPARE(::pipe(pipeEnds), 0);
+        const auto closeAll = qScopeGuard([&] {
+            for (const int fd : {pair[0], pair[1], pipeEnds[0], pipeEnds[1]})
+                ::close(fd);
+        });
+        QVERIFY(ProgramInstance::isOwnUser(pair[0]));
+        QVERIFY(!ProgramInstance::isOwnUser(pipeEnds[0]));
+        QVERIFY(!ProgramInstance::isOwnUser(-1));
+    }
+
+    void connectionFromAnotherUserIsDroppedWithoutOpeningItsList()
+    {
+        if (::geteuid() != 0)
+            QSKIP("only the superuser can connect as another user");
+        QTemporaryDir dir;
+        openToEveryone(dir.path());
+        const QString name = dir.filePath(QStringLiteral("tesk-socket"));
+        ProgramInstance instance(name);
+        QVERIFY2(instance.listen(), qPrintable(instance.error()));
+        openToEveryone(name);
+        QSignalSpy requested(&instance, &ProgramInstance::fileRequested);
+
+        const sockaddr_un address = addressOf(name);
+        const pid_t child = runAsOtherUser([&address] {
+            const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+            if (::connect(fd, reinterpret_cast<const sockaddr *>(&address), sizeof address) != 0)
+                return 2;
+            const char message[] = "/tmp/planted.lst\n\n";
+            if (::send(fd, message, sizeof message - 1, MSG_NOSIGNAL) < 0)
+                return 0; // dropped already
+            char answer[8];
+            return ::read(fd, answer, sizeof answer) > 0 ? 1 : 0;
+        });
+        QCOMPARE(exitStatusOf(child), 0);
+        QCoreApplication::processEvents();
+        QCOMPARE(requested.size(), 0);
+    }
+
+    void programOfAnotherUserListeningIsNotHandedTheList()
+    {
+        if (::geteuid() != 0)
+            QSKIP("only the superuser can listen as another user");
+        QTemporaryDir dir;
+        openToEveryone(dir.path());
+        const QString name = dir.filePath(QStringLiteral("tesk-socket"));
+        const sockaddr_un address = addressOf(name);
+        int ready[2];
+        QCOMPARE(::pipe(ready), 0);
+        const pid_t child = runAsOtherUser([&address, &ready] {
+            const int server = ::socket(AF_UNIX, SOCK_STREAM, 0);
+            if (::bind(server, reinterpret_cast<const sockaddr *>(&address), sizeof address) != 0 ||
+                ::listen(server, 4) != 0)
+                return 2;
+            ::chmod(address.sun_path, 0777);
+            if (::write(ready[1], "r", 1) != 1)
+                return 2;
+            pollfd waiting{server, POLLIN, 0};
+            if (::poll(&waiting, 1, 15000) != 1)
+                return 3;
+            const int client = ::accept(server, nullptr, nullptr);
+            char heard[64];
+            const ssize_t size = ::read(client, heard, sizeof heard);
+            (void)!::send(client, "ok\n", 3, MSG_NOSIGNAL);
+            return size > 0 ? 1 : 0;
+        });
+        ::close(ready[1]);
+        char mark = 0;
+        QCOMPARE(::read(ready[0], &mark, 1), 1);
+        ::close(ready[0]);
+
+        ProgramInstance instance(name);
+        QCOMPARE(instance.handOver({QStringLiteral("/tmp/secret.lst")}),
+                 ProgramInstance::HandOver::Stranger);
+        QCOMPARE(exitStatusOf(child), 0);
+    }
+
+    void clientThatSendsNothingIsDroppedAfterAFewSeconds()
+    {
+        QTemporaryDir dir;
+        ProgramInstance instance(dir.filePath(QStringLiteral("tesk-socket")));
+        QVERIFY2(instance.listen(), qPrintable(instance.error()));
+        QLocalSocket silent;
+        QSignalSpy dropped(&silent, &QLocalSocket::disconnected);
+        silent.connectToServer(instance.socketName());
+        QVERIFY(silent.waitForConnected(5000));
+        QVERIFY(dropped.wait(ProgramInstance::ReadTimeoutMs + 10000));
+    }
+
+    void eightProgramsStartedAtOnceLeaveExactlyOneListening()
+    {
+        ProgramHarness harness;
+        std::vector<std::unique_ptr<QProcess>> programs;
+        const auto endAll = qScopeGuard([&programs] {
+            for (const auto &program : programs) {
+                program->kill();
+                program->waitForFinished();
+            }
+        });
+        for (int i = 0; i < 8; ++i) {
+            const QString list = harness.path(QStringLiteral("survey%1.lst").arg(i));
+            QFile file(list);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write("\"Department: Radiology\"\r\n");
+            file.close();
+            auto program = std::make_unique<QProcess>();
+            program->setProcessEnvironment(harness.environment());
+            program->start(QStringLiteral(TESK_PROGRAM), {list});
+            programs.push_back(std::move(program));
+        }
+        const auto handedOver = [&programs] {
+            return std::count_if(programs.cbegin(), programs.cend(), [](const auto &program) {
+                return program->state() == QProcess::NotRunning &&
+                       program->exitStatus() == QProcess::NormalExit && program->exitCode() == 0;
+            });
+        };
+        QTRY_COMPARE_WITH_TIMEOUT(handedOver(), 7, 90000);
+        const auto running =
+            std::count_if(programs.cbegin(), programs.cend(), [](const auto &program) {
+                return program->state() == QProcess::Running;
+            });
+        QCOMPARE(running, 1);
+    }
+
+private:
+    QTemporaryDir m_runtime;
+};
+
+QTEST_MAIN(ProgramInstanceTest)
+#include "tst_program_instance.moc"
