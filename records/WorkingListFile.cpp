@@ -3,6 +3,7 @@
 #include "ListHeader.h"
 #include "ListLineReader.h"
 #include "RecordLine.h"
+#include "RegularFile.h"
 #include "SerialDate.h"
 
 #include <QFileInfo>
@@ -47,10 +48,9 @@ WorkingListFile::~WorkingListFile() = default;
 
 bool WorkingListFile::FileExist(const QString &name)
 {
-    QFile probe(name);
-    const bool readable = probe.open(QIODevice::ReadOnly);
-    probe.close();
-    return readable;
+    QFile probe;
+    QString problem;
+    return RegularFile::open(probe, name, problem);
 }
 
 QString WorkingListFile::unquote(const QByteArray &line)
@@ -83,6 +83,8 @@ void WorkingListFile::resetCounters()
 {
     m_totalRecords = 0;
     m_lastRecIndex = -1;
+    m_skippedLines = 0;
+    m_firstSkippedLine = 0;
 }
 
 void WorkingListFile::close()
@@ -258,9 +260,13 @@ WorkingListFile::LoadResult WorkingListFile::ReadDb(const QString &fileName)
 {
     const QString source = fileName.isEmpty() ? m_path : fileName;
     m_file.close();
-    QFile in(source);
-    if (!in.open(QIODevice::ReadOnly))
+    m_refusal.clear();
+    QFile in;
+    if (QString problem; !RegularFile::open(in, source, problem)) {
+        if (!RegularFile::kind(source).isEmpty())
+            m_refusal = problem;
         return LoadResult::NotReadable;
+    }
     QStringList header;
     const LoadResult result = loadList(in, &header);
     in.close();
@@ -268,7 +274,7 @@ WorkingListFile::LoadResult WorkingListFile::ReadDb(const QString &fileName)
     if (source == m_path && header.size() == HeaderLineCount)
         m_headerLines = header;
     // The channel is reopened even after a bad line, or later readings would be lost.
-    if (QFileInfo::exists(m_path))
+    if (QFileInfo::exists(m_path) && RegularFile::kind(m_path).isEmpty())
         reopenForAppend();
     return result;
 }
@@ -276,7 +282,6 @@ WorkingListFile::LoadResult WorkingListFile::ReadDb(const QString &fileName)
 WorkingListFile::LoadResult WorkingListFile::loadList(QIODevice &device, QStringList *header)
 {
     resetCounters();
-    LoadResult result = LoadResult::Loaded;
     ListLineReader reader(device);
     QByteArray line;
     QStringList leading;
@@ -286,27 +291,32 @@ WorkingListFile::LoadResult WorkingListFile::loadList(QIODevice &device, QString
             leading << text;
             continue;
         }
-        if (m_lastRecIndex == LastArrayIndex) {
-            const qint64 rest = 1 + reader.countRemainingLines();
-            m_totalRecords = static_cast<qint32>(
-                std::min<qint64>(m_totalRecords + rest, std::numeric_limits<qint32>::max()));
-            break;
+        // A line whose time does not read (a power cut tore it) is passed
+        // over: the readings after it were appended on lines of their own.
+        if (m_lastRecIndex == LastArrayIndex ? !RecordLine::isRecord(text)
+                                             : !loadRecord(RecordLine::read(text))) {
+            if (m_skippedLines++ == 0)
+                m_firstSkippedLine = reader.lineNumber();
+            continue;
         }
-        const auto fields = RecordLine::read(text);
-        if (!fields) {
-            result = LoadResult::StoppedAtBadTime;
-            break;
-        }
-        ++m_totalRecords;
-        const auto index = static_cast<size_t>(++m_lastRecIndex);
-        m_times[index] = SerialDate::fromDateTime(fields->time);
-        m_values[index][0] = fields->value;
-        if (m_lastRecIndex == 1) {
-            m_units[0] = fields->units;
-            m_pointNames[0] = fields->instrument;
-        }
+        if (m_totalRecords < std::numeric_limits<qint32>::max())
+            ++m_totalRecords;
     }
     if (header)
         *header = leading;
-    return result;
+    return m_skippedLines > 0 ? LoadResult::LinesSkipped : LoadResult::Loaded;
+}
+
+bool WorkingListFile::loadRecord(const std::optional<RecordFields> &fields)
+{
+    if (!fields)
+        return false;
+    const auto index = static_cast<size_t>(++m_lastRecIndex);
+    m_times[index] = SerialDate::fromDateTime(fields->time);
+    m_values[index][0] = fields->value;
+    if (m_lastRecIndex == 1) {
+        m_units[0] = fields->units;
+        m_pointNames[0] = fields->instrument;
+    }
+    return true;
 }

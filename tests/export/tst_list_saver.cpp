@@ -143,16 +143,34 @@ private slots:
         QVERIFY(QFile::exists(file(QStringLiteral(".lst"))));
     }
 
-    void aListWithoutReadingsIsNotSaved()
+    void aListOfTheLegendAloneIsSavedWithItsWorkbook()
     {
         startList(0);
         ListSaver saver = loaded();
-        QCOMPARE(saver.save(saver.edFileName, true, false), ListSaver::Next::StayOpen);
-        QCOMPARE(m_prompt.shown.last().text, QStringLiteral("The list holds no records."));
-        QCOMPARE(saver.ReturnCode, 0);
-        QCOMPARE(QDir(folder()).entryList({QStringLiteral("TeskData*"), QStringLiteral("Data4*")},
-                                          QDir::Files),
-                 QStringList());
+        QCOMPARE(saver.save(saver.edFileName, true, false), ListSaver::Next::Close);
+        QCOMPARE(saver.ReturnCode, 1);
+        QVERIFY2(m_prompt.shown.isEmpty(), qPrintable(m_prompt.shown.value(0).text));
+        for (const QString &name : {QStringLiteral("TeskData 1.lst"), QStringLiteral("Data4Excel.lst"),
+                                    QStringLiteral("TeskData 1.xlsx")})
+            QVERIFY2(QFile::exists(file(name)), qPrintable(name));
+    }
+
+    void aSkippedLineIsToldAfterTheSave()
+    {
+        startList(2);
+        m_list->close();
+        QFile damaged(m_list->path());
+        QVERIFY(damaged.open(QIODevice::Append));
+        damaged.write("\"torn\"\r\n\"" + Record.toLatin1() + "\"\r\n");
+        damaged.close();
+        QCOMPARE(m_list->ReadDb(), WorkingListFile::LoadResult::LinesSkipped);
+        ListSaver saver = loaded();
+        QCOMPARE(saver.save(QStringLiteral("kept"), false, false), ListSaver::Next::Close);
+        QCOMPARE(saver.ReturnCode, 1);
+        QCOMPARE(m_prompt.shown.size(), 1);
+        QVERIFY2(m_prompt.shown[0].text.startsWith(
+                     QStringLiteral("Line 9 of kept.lst cannot be read and is left out.")),
+                 qPrintable(m_prompt.shown[0].text));
     }
 
     void replacingAnExistingFileIsAskedAndADismissedQuestionWritesNothing()
