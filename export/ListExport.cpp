@@ -11,9 +11,9 @@ namespace {
 
 constexpr qint64 CopyBlock = 256 * 1024;
 
-// Puts the written file in place of `target` (QSaveFile syncs it before the
-// rename); empty on success, else the reason.
-QString commitWhole(QSaveFile &out, qint64 written, const QString &target)
+} // namespace
+
+QString ListExport::commitWhole(QSaveFile &out, qint64 written, const QString &target)
 {
     // QSaveFile commits a short write (a full disk) as if it were whole, so
     // the size is checked before the new file replaces the old one.
@@ -26,6 +26,8 @@ QString commitWhole(QSaveFile &out, qint64 written, const QString &target)
     return {};
 }
 
+namespace {
+
 bool leavesFolder(const QString &name)
 {
     return name.contains(QChar(u'/')) || name.contains(QChar(u'\0')) ||
@@ -36,11 +38,15 @@ bool leavesFolder(const QString &name)
 
 QString ListExport::commonNameProblem(const QString &name)
 {
-    if (leavesFolder(name))
+    // A name in a subfolder ("exports/Data4Excel") stays inside the program
+    // folder; only an absolute name or a ".." step can leave it.
+    const bool leaves = name.startsWith(QChar(u'/')) || name.contains(QChar(u'\0')) ||
+                        name.split(QChar(u'/')).contains(QStringLiteral(".."));
+    if (leaves)
         return QObject::tr("The common file name \"%1\" (the setting CommonFileName) cannot be "
-                           "used: it may not contain a slash or a NUL character, nor be \".\" "
-                           "or \"..\", because the files are saved in the program folder. "
-                           "Correct the setting in the settings file.")
+                           "used: it leaves the program folder, where the files are saved. A "
+                           "name may hold subfolders, but not begin with a slash, hold a \"..\" "
+                           "step or a NUL character. Correct the setting in the settings file.")
             .arg(QString(name).replace(QChar(u'\0'), QChar(u' ')));
     return {};
 }

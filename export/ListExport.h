@@ -3,6 +3,7 @@
 #include <QString>
 #include <QStringList>
 
+class QSaveFile;
 class WorkingListFile;
 
 // The text export: copies the working list file, byte for byte, onto the
@@ -25,7 +26,8 @@ public:
     // Empty when the typed name stays inside the program folder, else why not.
     // The name is used as typed otherwise; an empty name gives ".lst".
     static QString nameProblem(const QString &name);
-    // The same for the common file's name, which comes from the settings.
+    // The same for the common file's name, which comes from the settings and
+    // may name a subfolder of the program folder.
     static QString commonNameProblem(const QString &name);
 
     // Empty unless a copy would land on the working list itself.
@@ -44,4 +46,9 @@ public:
     static QString copyInPlace(const QString &source, const QString &target);
     // Writes `bytes` onto `target` the same way.
     static QString writeInPlace(const QByteArray &bytes, const QString &target);
+
+    // Puts the file written on `out` in place of `target` (QSaveFile syncs it
+    // before the rename) when it holds all `written` bytes; otherwise drops
+    // it and leaves `target` as it was. Empty on success, else the reason.
+    static QString commitWhole(QSaveFile &out, qint64 written, const QString &target);
 };

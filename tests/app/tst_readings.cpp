@@ -259,6 +259,34 @@ private slots:
         QVERIFY(again.button(QStringLiteral("btGraph"))->isEnabled());
     }
 
+    void aTornLineInTheWorkingListIsSkippedAndToldOnceAtStartUp()
+    {
+        QTemporaryDir root;
+        QDir().mkpath(root.filePath(QStringLiteral("home")));
+        QFile list(root.filePath(QStringLiteral("home/TeskTemp.lst")));
+        QVERIFY(list.open(QIODevice::WriteOnly));
+        for (const char *line : {"Department: ", "Date: ", "Instrument Type: ",
+                                 "Survey location: ", "Surveyor: ", "Signture:"})
+            list.write('"' + QByteArray(line) + "\"\r\n");
+        const MeasurementRecord r{QStringLiteral("SIM-0000001"), QStringLiteral("2026-12-04 08:15:42"),
+                                  QStringLiteral("0.25"), QStringLiteral("uSv/h"), {},
+                                  QStringLiteral("GM"), QStringLiteral(" "), 0};
+        const QByteArray record = WorkingListFile::quoted(RecordLine::format(r));
+        list.write(record + record.left(25) + "\r\n" + record + record);
+        list.close();
+
+        ProgramHarness program(QuietProgram::silentMeter(), root.path());
+        program.start();
+        QCOMPARE(program.widget<QLineEdit>(QStringLiteral("edCount"))->text(), QStringLiteral("3"));
+        const QString told = QStringLiteral("Line 8 of ") + list.fileName() +
+                             QStringLiteral(" cannot be read and is left out.");
+        const QStringList trace = program.controller->trace().lines();
+        QVERIFY(std::any_of(trace.begin(), trace.end(),
+                            [&told](const QString &line) { return line.contains(told); }));
+        QTRY_COMPARE(program.prompt.count(told), 1);
+        QCOMPARE(program.controller->listFile().ListValues()[2][0], 0.25);
+    }
+
     void listFileProblemIsShownAndWritingResumes()
     {
         QuietProgram program;
