@@ -4,6 +4,7 @@
 #include "DateStyles.h"
 #include "DesktopOpener.h"
 #include "FormulaResults.h"
+#include "ListEncoding.h"
 #include "ListLineReader.h"
 #include "RecordLine.h"
 #include "RegularFile.h"
@@ -162,6 +163,7 @@ bool Xl::ListToXl(const QString &basePath)
         m_problem = QObject::tr("The list file cannot be read: %1").arg(problem);
         return false;
     }
+    m_utf8 = ListEncoding::isUtf8(m_list);
     for (;;) {
         m_list.seek(0);
         m_records = std::make_unique<ListLineReader>(m_list);
@@ -174,7 +176,7 @@ bool Xl::ListToXl(const QString &basePath)
             if (m_lineNumber > 5)
                 continue;
             const auto value = ListToCells::legendValue(static_cast<int>(m_lineNumber),
-                                                        WorkingListFile::unquote(line));
+                                                        WorkingListFile::unquote(line, m_utf8));
             legend << value.value_or(QString());
             if (!value)
                 ++errors;
@@ -224,7 +226,7 @@ bool Xl::nextRecord(ListToCells::Row &row)
         if (!m_records || !m_records->nextLine(line))
             return false;
         // A line that is no record is passed over, as every reader of a list does.
-        values = ListToCells::recordRow(WorkingListFile::unquote(line));
+        values = ListToCells::recordRow(WorkingListFile::unquote(line, m_utf8));
         if (!values && m_skippedLines++ == 0)
             m_firstSkippedLine = m_records->lineNumber();
     }
@@ -273,7 +275,7 @@ bool Xl::saveWorkbook(const QString &path)
         // Records past the worksheet's last row; lines that are none are skipped still.
         QByteArray line;
         while (m_records->nextLine(line)) {
-            if (RecordLine::isRecord(WorkingListFile::unquote(line)))
+            if (RecordLine::isRecord(WorkingListFile::unquote(line, m_utf8)))
                 ++m_leftOut;
             else if (m_skippedLines++ == 0)
                 m_firstSkippedLine = m_records->lineNumber();

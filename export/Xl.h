@@ -85,4 +85,5 @@ private:
     QFile m_list;
     std::unique_ptr<ListLineReader> m_records; // set while record lines are to be read
     qint64 m_lineNumber = 0;
+    bool m_utf8 = false; // the list's bytes are UTF-8 (ListEncoding)
 };

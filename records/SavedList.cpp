@@ -1,5 +1,6 @@
 #include "SavedList.h"
 
+#include "ListEncoding.h"
 #include "ListHeader.h"
 #include "ListLineReader.h"
 #include "RecordLine.h"
@@ -17,10 +18,11 @@ SavedList SavedList::read(QIODevice &device)
                          .arg(device.errorString());
         return list;
     }
+    const bool utf8 = ListEncoding::isUtf8(device);
     ListLineReader reader(device);
     QByteArray line;
     while (reader.nextLine(line)) {
-        const QString text = WorkingListFile::unquote(line);
+        const QString text = WorkingListFile::unquote(line, utf8);
         if (list.records.empty() && ListHeader::takes(list.header.size(), text)) {
             list.header << text;
             continue;

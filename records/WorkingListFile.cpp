@@ -1,5 +1,6 @@
 #include "WorkingListFile.h"
 
+#include "ListEncoding.h"
 #include "ListHeader.h"
 #include "ListLineReader.h"
 #include "RecordLine.h"
@@ -53,14 +54,14 @@ bool WorkingListFile::FileExist(const QString &name)
     return RegularFile::open(probe, name, problem);
 }
 
-QString WorkingListFile::unquote(const QByteArray &line)
+QString WorkingListFile::unquote(const QByteArray &line, bool utf8)
 {
     const qsizetype first = line.indexOf('"');
     if (first < 0)
-        return QString::fromLatin1(line);
+        return ListEncoding::decode(line, utf8);
     const qsizetype last = line.lastIndexOf('"');
     const qsizetype end = last > first ? last : line.size();
-    return QString::fromLatin1(line.constData() + first + 1, end - first - 1);
+    return ListEncoding::decode(QByteArrayView(line.constData() + first + 1, end - first - 1), utf8);
 }
 
 QByteArray WorkingListFile::lineBreakBefore(char lastByte)

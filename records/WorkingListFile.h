@@ -100,7 +100,8 @@ public:
     // The text of one stored line: what lies between its first and last
     // double quote, so quotes inside legend texts survive. A line with one
     // quote gives the text after it; a line without any is taken whole.
-    static QString unquote(const QByteArray &line);
+    // Latin-1, or UTF-8 for a list that ListEncoding finds in UTF-8.
+    static QString unquote(const QByteArray &line, bool utf8 = false);
     static QByteArray quoted(const QString &text);
 
 signals:

@@ -274,23 +274,29 @@ private slots:
         QTest::addColumn<QByteArray>("list");
         QTest::addColumn<int>("records");
         QTest::addColumn<bool>("legend");
+        QTest::addColumn<QString>("department");
+        const QString hyperlink = QStringLiteral("=HYPERLINK(\"x\")");
         QByteArray legend;
         for (const QString &line : Legend)
             legend += '"' + line.toLatin1() + "\"\r\n";
         QByteArray records;
         for (const QString &line : Records)
             records += '"' + line.toLatin1() + "\"\r\n";
-        QTest::newRow("empty") << QByteArray() << 0 << false;
-        QTest::newRow("legend only") << legend << 0 << true;
+        QTest::newRow("empty") << QByteArray() << 0 << false << QString();
+        QTest::newRow("legend only") << legend << 0 << true << hyperlink;
         QTest::newRow("part of the legend")
-            << legend.left(legend.indexOf("\"Survey")) << 0 << false;
+            << legend.left(legend.indexOf("\"Survey")) << 0 << false << QString();
         QTest::newRow("CR line ends") << QByteArray(legend + records).replace("\r\n", "\r") << 3
-                                      << true;
+                                      << true << hyperlink;
+        const QString accented = QStringLiteral("Sant\u00e9 \u00e0 Z\u00fcrich");
+        QTest::newRow("legend edited as UTF-8")
+            << QByteArray(legend).replace(hyperlink.toLatin1(), accented.toUtf8()) + records << 3
+            << true << accented;
         const QByteArray torn = records.left(30) + "\r\n";
         const QByteArray unknownValue = records.left(records.indexOf("\r\n") + 2).replace("0.10", " n/a");
         QTest::newRow("damaged lines") << legend + torn + records + QByteArray(77, '\0') + "\r\n" +
                                               unknownValue + torn.chopped(2)
-                                       << 4 << true;
+                                       << 4 << true << hyperlink;
     }
 
     void theWorkbookTakesTheRecordsASavedListTakes()
@@ -298,6 +304,7 @@ private slots:
         QFETCH(QByteArray, list);
         QFETCH(int, records);
         QFETCH(bool, legend);
+        QFETCH(QString, department);
         QFile::remove(file(Xl::TemplateName));
         QFile out(file(QStringLiteral("some.lst")));
         QVERIFY(out.open(QIODevice::WriteOnly | QIODevice::Truncate));
@@ -319,7 +326,10 @@ private slots:
         QCOMPARE(sheet[QStringLiteral("A%1").arg(10 + records)].isUndefined(), true);
         QCOMPARE(sheet[QStringLiteral("A%1").arg(9 + records)].isUndefined(), false);
         const QJsonArray place = book[QStringLiteral("names")][QStringLiteral("DeptCell")].toArray();
-        QCOMPARE(!cell(book, place[0].toString(), place[1].toString()).isEmpty(), legend);
+        const QJsonArray deptCell = cell(book, place[0].toString(), place[1].toString());
+        QCOMPARE(!deptCell.isEmpty(), legend);
+        if (legend)
+            QCOMPARE(deptCell[1].toString(), department);
     }
 
     void aLegendDateWithATwoDigitYearIsTheYearNearestToday_data()

@@ -1,4 +1,5 @@
 #include "DateTimeText.h"
+#include "ListEncoding.h"
 #include "ListLineReader.h"
 #include "RecordLine.h"
 #include "SavedList.h"
@@ -158,6 +159,41 @@ private slots:
         QFETCH(QByteArray, bytes);
         QFETCH(bool, list);
         QCOMPARE(readBytes(bytes).error.isEmpty(), list);
+    }
+
+    void aListIsReadAsUtf8OnlyWhenAllOfItIs_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<bool>("utf8");
+        QTest::newRow("ASCII") << listBytes(2, "\r\n") << false;
+        QTest::newRow("Latin-1 accents") << QByteArray("\"Department: Sant\xe9\"\r\n") << false;
+        QTest::newRow("UTF-8 accents") << QByteArray("\"Department: Sant\xc3\xa9\"\r\n") << true;
+        QTest::newRow("UTF-8 and a Latin-1 byte")
+            << QByteArray("\"Department: Sant\xc3\xa9\"\r\n\"Surveyor: Ren\xe9\"\r\n") << false;
+        QTest::newRow("UTF-8 across a block's end")
+            << QByteArray(256 * 1024 - 1, 'a') + "\xc3\xa9" << true;
+        QTest::newRow("cut short at the end") << QByteArray("Sant\xc3\xa9 \xc3") << false;
+    }
+
+    void aListIsReadAsUtf8OnlyWhenAllOfItIs()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(bool, utf8);
+        QBuffer buffer(&bytes);
+        QVERIFY(buffer.open(QIODevice::ReadOnly));
+        QCOMPARE(ListEncoding::isUtf8(buffer), utf8);
+        QCOMPARE(buffer.pos(), qint64(0));
+    }
+
+    void anAccentedLegendReadsTheSameInEitherEncoding()
+    {
+        const QString department = QStringLiteral("Department: Sant\u00e9 et Radioprotection");
+        const QByteArray records = listBytes(1, "\r\n").mid(listBytes(0, "\r\n").size());
+        for (const QByteArray &encoded : {department.toUtf8(), department.toLatin1()}) {
+            const SavedList list = readBytes('"' + encoded + "\"\r\n" + records);
+            QCOMPARE(list.header.value(0), department);
+            QCOMPARE(list.records.size(), size_t(1));
+        }
     }
 
     void whatIsNoRegularFileIsRefusedAtOnceWithItsKind_data()
