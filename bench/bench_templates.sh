@@ -20,10 +20,10 @@ failed=0
 run() { # name template list [ulimit -v kilobytes]
     local limit="${4:-unlimited}" status=0
     (ulimit -v "$limit"; /usr/bin/time -f "$1: %e s, peak %M KB, exit %x" \
-        "$cli" export "$3" --xlsx "$work/$1.xlsx" --template "$2" --replace \
+        "$cli" export "$3" --xlsx "$work/out-$1.xlsx" --template "$2" --replace \
         >/dev/null 2>"$work/$1.err") || status=$?
     tail -n 1 "$work/$1.err"
-    if [ "$status" -ne 0 ] || [ ! -s "$work/$1.xlsx" ]; then
+    if [ "$status" -ne 0 ] || [ ! -s "$work/out-$1.xlsx" ]; then
         echo "FAILED: the export of $1 did not succeed (exit $status):" >&2
         grep -v '^'"$1"': ' "$work/$1.err" | head -n 3 >&2 || true
         failed=1
