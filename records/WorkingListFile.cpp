@@ -145,6 +145,11 @@ bool WorkingListFile::startFile(const QStringList &headerLines, QString &reason)
 {
     m_file.close();
     resetCounters();
+    // Opening a named pipe to write would wait for a reader without end.
+    if (const QString kind = RegularFile::kind(m_path); !kind.isEmpty()) {
+        reason = tr("%1 is %2, not a file.").arg(m_path, kind);
+        return false;
+    }
     QFile out(m_path);
     QByteArray bytes;
     for (const QString &line : headerLines)

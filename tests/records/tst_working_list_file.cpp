@@ -8,6 +8,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <sys/stat.h>
+
 namespace {
 
 const QStringList Legend{"Department: Health Physics", "Date: 2024-05-01", "Instrument Type: RM-2",
@@ -216,6 +218,18 @@ private slots:
         QVERIFY(list.appendRecord(recordText(5000)));
         QCOMPARE(list.ReadDb(), result);
         QCOMPARE(list.TotalRecords(), total + 1);
+    }
+
+    void aWorkingListThatIsANamedPipeIsRefusedWithoutWaiting()
+    {
+        QCOMPARE(::mkfifo(QFile::encodeName(m_path).constData(), 0600), 0);
+        WorkingListFile list(m_path);
+        QCOMPARE(list.ReadDb(), WorkingListFile::LoadResult::NotReadable);
+        QVERIFY2(list.refusal().contains(QStringLiteral("a named pipe (FIFO)")),
+                 qPrintable(list.refusal()));
+        QVERIFY(!WorkingListFile::FileExist(m_path));
+        QVERIFY(!list.OpenNewTempFile(Legend));
+        QFile::remove(m_path);
     }
 
     void aFileRemovedWhileOpenStartsAgainWithItsHeaderQuotesAndAll()
