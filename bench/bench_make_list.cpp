@@ -25,7 +25,8 @@ int main(int argc, char *argv[])
                              QStringLiteral("Date: 2024-05-01"),
                              QStringLiteral("Instrument Type: RM-2"),
                              QStringLiteral("Survey location: Hall 3"),
-                             QStringLiteral("Surveyor: Ann"), WorkingListFile::SignatureLine};
+                             QStringLiteral("Surveyor: Ann"),
+                             WorkingListFile::SignatureLine};
     for (const QString &line : legend)
         out.write(WorkingListFile::quoted(line));
     for (long n = 0; n < count; ++n)

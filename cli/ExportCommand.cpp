@@ -38,8 +38,8 @@ bool ExportCommand::saveWorkbook(const CliArguments::Request &request, ConsoleOu
         output.message(Xl::NoRecords);
     // The workbook holds every record; a damaged line still fails the command.
     if (result.skippedLines > 0) {
-        output.message(SavedList::skippedText(request.list, result.skippedLines,
-                                              result.firstSkippedLine));
+        output.message(
+            SavedList::skippedText(request.list, result.skippedLines, result.firstSkippedLine));
         return false;
     }
     return true;

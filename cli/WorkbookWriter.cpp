@@ -140,8 +140,7 @@ Answer exportIn(const WorkFolder &work, bool ownTemplate)
     if (prompt.questions() > 0)
         return {QObject::tr("The list file %1 is not in the list format.")
                     .arg(work.filePath(WorkName + QStringLiteral(".lst")))};
-    return {{}, xl.recordsLeftOut(), xl.recordsWritten(), xl.skippedLines(),
-            xl.firstSkippedLine()};
+    return {{}, xl.recordsLeftOut(), xl.recordsWritten(), xl.skippedLines(), xl.firstSkippedLine()};
 }
 
 } // namespace

@@ -37,8 +37,8 @@ bool ListEncoding::isUtf8(QIODevice &device)
         const QByteArray data = pending + block;
         const qsizetype whole = completeLength(data);
         const QByteArrayView checked(data.constData(), whole);
-        beyondAscii = beyondAscii || std::any_of(checked.begin(), checked.end(),
-                                                 [](char c) { return c & 0x80; });
+        beyondAscii = beyondAscii ||
+                      std::any_of(checked.begin(), checked.end(), [](char c) { return c & 0x80; });
         valid = checked.isValidUtf8();
         pending = data.mid(whole);
     }

@@ -67,7 +67,6 @@ QString SavedList::skippedText(const QString &file, qint64 count, qint64 first)
                                            "Line %1 of %2 cannot be read and is left out.")
             .arg(QString::number(first), file);
     return QCoreApplication::translate(
-               "SavedList",
-               "%1 lines of %2 cannot be read and are left out; the first is line %3.")
+               "SavedList", "%1 lines of %2 cannot be read and are left out; the first is line %3.")
         .arg(QString::number(count), file, QString::number(first));
 }

@@ -61,7 +61,8 @@ QString WorkingListFile::unquote(const QByteArray &line, bool utf8)
         return ListEncoding::decode(line, utf8);
     const qsizetype last = line.lastIndexOf('"');
     const qsizetype end = last > first ? last : line.size();
-    return ListEncoding::decode(QByteArrayView(line.constData() + first + 1, end - first - 1), utf8);
+    return ListEncoding::decode(QByteArrayView(line.constData() + first + 1, end - first - 1),
+                                utf8);
 }
 
 QByteArray WorkingListFile::lineBreakBefore(char lastByte)

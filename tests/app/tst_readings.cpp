@@ -3,6 +3,7 @@
 #include "CommandFrame.h"
 #include "DateTimeText.h"
 #include "FileSizeLimit.h"
+#include "LongListRecords.h"
 #include "MeterSimulator.h"
 #include "RecordLine.h"
 #include "TeskCommonPart.h"
@@ -265,13 +266,10 @@ private slots:
         QDir().mkpath(root.filePath(QStringLiteral("home")));
         QFile list(root.filePath(QStringLiteral("home/TeskTemp.lst")));
         QVERIFY(list.open(QIODevice::WriteOnly));
-        for (const char *line : {"Department: ", "Date: ", "Instrument Type: ",
-                                 "Survey location: ", "Surveyor: ", "Signture:"})
+        for (const char *line : {"Department: ", "Date: ", "Instrument Type: ", "Survey location: ",
+                                 "Surveyor: ", "Signture:"})
             list.write('"' + QByteArray(line) + "\"\r\n");
-        const MeasurementRecord r{QStringLiteral("SIM-0000001"), QStringLiteral("2026-12-04 08:15:42"),
-                                  QStringLiteral("0.25"), QStringLiteral("uSv/h"), {},
-                                  QStringLiteral("GM"), QStringLiteral(" "), 0};
-        const QByteArray record = WorkingListFile::quoted(RecordLine::format(r));
+        const QByteArray record = WorkingListFile::quoted(longListRecordText(0)); // 0.25
         list.write(record + record.left(25) + "\r\n" + record + record);
         list.close();
 

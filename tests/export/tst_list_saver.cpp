@@ -158,8 +158,9 @@ private slots:
         QCOMPARE(saver.save(saver.edFileName, true, false), ListSaver::Next::Close);
         QCOMPARE(saver.ReturnCode, 1);
         QVERIFY2(m_prompt.shown.isEmpty(), qPrintable(m_prompt.shown.value(0).text));
-        for (const QString &name : {QStringLiteral("TeskData 1.lst"), QStringLiteral("Data4Excel.lst"),
-                                    QStringLiteral("TeskData 1.xlsx")})
+        for (const QString &name :
+             {QStringLiteral("TeskData 1.lst"), QStringLiteral("Data4Excel.lst"),
+              QStringLiteral("TeskData 1.xlsx")})
             QVERIFY2(QFile::exists(file(name)), qPrintable(name));
     }
 
@@ -234,8 +235,9 @@ private slots:
         QCOMPARE(::ftruncate(out.handle(), 1000), 0);
         QVERIFY(ListExport::commitWhole(out, copy.size(), target).contains(target));
         QCOMPARE(readFile(target), QByteArray("the saved list"));
-        QCOMPARE(QDir(folder()).entryList(QDir::Files | QDir::Hidden).filter(QStringLiteral("kept")),
-                 QStringList{QStringLiteral("kept.lst")});
+        QCOMPARE(
+            QDir(folder()).entryList(QDir::Files | QDir::Hidden).filter(QStringLiteral("kept")),
+            QStringList{QStringLiteral("kept.lst")});
     }
 
     void aReadOnlyFolderKeepsTheWorkingList()

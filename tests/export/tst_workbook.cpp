@@ -286,14 +286,15 @@ private slots:
         QTest::newRow("legend only") << legend << 0 << true << hyperlink;
         QTest::newRow("part of the legend")
             << legend.left(legend.indexOf("\"Survey")) << 0 << false << QString();
-        QTest::newRow("CR line ends") << QByteArray(legend + records).replace("\r\n", "\r") << 3
-                                      << true << hyperlink;
+        QTest::newRow("CR line ends")
+            << QByteArray(legend + records).replace("\r\n", "\r") << 3 << true << hyperlink;
         const QString accented = QStringLiteral("Sant\u00e9 \u00e0 Z\u00fcrich");
         QTest::newRow("legend edited as UTF-8")
             << QByteArray(legend).replace(hyperlink.toLatin1(), accented.toUtf8()) + records << 3
             << true << accented;
         const QByteArray torn = records.left(30) + "\r\n";
-        const QByteArray unknownValue = records.left(records.indexOf("\r\n") + 2).replace("0.10", " n/a");
+        const QByteArray unknownValue =
+            records.left(records.indexOf("\r\n") + 2).replace("0.10", " n/a");
         QTest::newRow("damaged lines") << legend + torn + records + QByteArray(77, '\0') + "\r\n" +
                                               unknownValue + torn.chopped(2)
                                        << 4 << true << hyperlink;
@@ -325,7 +326,8 @@ private slots:
             book[QStringLiteral("sheets")][QStringLiteral("Survey")].toObject();
         QCOMPARE(sheet[QStringLiteral("A%1").arg(10 + records)].isUndefined(), true);
         QCOMPARE(sheet[QStringLiteral("A%1").arg(9 + records)].isUndefined(), false);
-        const QJsonArray place = book[QStringLiteral("names")][QStringLiteral("DeptCell")].toArray();
+        const QJsonArray place =
+            book[QStringLiteral("names")][QStringLiteral("DeptCell")].toArray();
         const QJsonArray deptCell = cell(book, place[0].toString(), place[1].toString());
         QCOMPARE(!deptCell.isEmpty(), legend);
         if (legend)

@@ -145,27 +145,28 @@ private slots:
         QTest::newRow("status one column early")
             << edited(units, QStringLiteral("mR/h      0  HT50")) << true << QStringLiteral("1.05")
             << QStringLiteral("mR/h") << 0 << QStringLiteral("HT50");
-        QTest::newRow("value n/a") << edited(QStringLiteral("1.05"), QStringLiteral(" n/a")) << true
-                                   << QStringLiteral("n/a") << QStringLiteral("mR/h") << 0
-                                   << QStringLiteral("HT50");
-        QTest::newRow("value too long") << QString(record).replace(44, 9, QStringLiteral("1.2345678"))
-                                        << true << QStringLiteral("1.234567")
-                                        << QStringLiteral("mR/h") << 0 << QStringLiteral("HT50");
+        QTest::newRow("value n/a")
+            << edited(QStringLiteral("1.05"), QStringLiteral(" n/a")) << true
+            << QStringLiteral("n/a") << QStringLiteral("mR/h") << 0 << QStringLiteral("HT50");
+        QTest::newRow("value too long")
+            << QString(record).replace(44, 9, QStringLiteral("1.2345678")) << true
+            << QStringLiteral("1.234567") << QStringLiteral("mR/h") << 0 << QStringLiteral("HT50");
         QTest::newRow("NUL bytes after the value")
             << record.left(53) + QString(24, QChar(u'\0')) << true << QStringLiteral("1.05")
             << QString(24, QChar(u'\0')).left(9) << 0 << QString(15, QChar(u'\0'));
         QTest::newRow("torn in the units") << record.left(56) << true << QStringLiteral("1.05")
                                            << QStringLiteral("mR/") << 0 << QString();
         const QString longLine = record + QString(10'000 - record.size(), QChar(u'x'));
-        QTest::newRow("10,000 characters") << longLine << true << QStringLiteral("1.05")
-                                           << QStringLiteral("mR/h") << 0
-                                           << longLine.mid(66).trimmed();
+        QTest::newRow("10,000 characters")
+            << longLine << true << QStringLiteral("1.05") << QStringLiteral("mR/h") << 0
+            << longLine.mid(66).trimmed();
 
         for (const QString &line :
              {QStringLiteral("Date: 2026-12-05"), QStringLiteral("Surveyor: Ann"),
               QStringLiteral("Survey location: 2026-12-05 09:30:00       x  1.00 cpm  5 GM"),
               QStringLiteral("Signture:"), QString(), record.left(24), QString(77, QChar(u'\0')),
-              QString(10'000, QChar(u'x')), QString(record).replace(14, 10, QStringLiteral("2026-13-45"))})
+              QString(10'000, QChar(u'x')),
+              QString(record).replace(14, 10, QStringLiteral("2026-13-45"))})
             QTest::newRow(qPrintable(QStringLiteral("none: ") + line.left(20)))
                 << line << false << QString() << QString() << 0 << QString();
     }
