@@ -10,8 +10,9 @@
 
 // A whole list file read at once, for the survey report, the list viewer and
 // tesk-cli. Lines are read as the working list loader reads them: one quoted
-// text each, the header decided by ListHeader, every later line a record line
-// read by RecordLine::read.
+// text each, the header decided by ListHeader, every later line that
+// RecordLine::read takes a record, and any other skipped and counted. The
+// text is Latin-1, or UTF-8 where ListEncoding finds the file in UTF-8.
 class SavedList
 {
 public:
