@@ -159,7 +159,8 @@ void Xl::CloseXl()
 
 bool Xl::ListToXl(const QString &basePath)
 {
-    if (QString problem; !RegularFile::open(m_list, basePath + QStringLiteral(".lst"), problem)) {
+    const QString listPath = basePath + QStringLiteral(".lst");
+    if (QString problem; !RegularFile::open(m_list, listPath, problem)) {
         m_problem = QObject::tr("The list file cannot be read: %1").arg(problem);
         return false;
     }
@@ -202,7 +203,7 @@ bool Xl::ListToXl(const QString &basePath)
         const auto date = ListToCells::legendDate(legend[1], today);
         if (!date) {
             m_problem = QObject::tr("The legend date \"%1\" in %2 is not a date.")
-                            .arg(legend[1], m_list.fileName());
+                            .arg(legend[1], listPath);
             return false;
         }
         const CellValue values[] = {CellValue::ofText(legend[0]), CellValue::ofDate(*date),

@@ -55,7 +55,6 @@ bool RegularFile::open(QFile &file, const QString &path, QString &problem)
         return false;
     }
     ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
-    file.setFileName(path);
     if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
         ::close(fd);
         problem = QCoreApplication::translate("RegularFile", "%1 cannot be opened: %2")

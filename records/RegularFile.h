@@ -16,6 +16,7 @@ public:
     static QString kind(const QString &path);
 
     // Opens `path` read-only on `file`. False with the reason, naming the
-    // path, when it cannot be opened or is no regular file.
+    // path, when it cannot be opened or is no regular file. The file is
+    // opened from a descriptor, so its fileName() is empty.
     static bool open(QFile &file, const QString &path, QString &problem);
 };

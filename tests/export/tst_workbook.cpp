@@ -387,7 +387,8 @@ private slots:
         writeList(QStringLiteral("nodate"), lines);
         Xl xl(m_dir.path(), m_prompt, m_opener);
         QVERIFY(!xl.SaveXl(QStringLiteral("nodate"), true));
-        QVERIFY(xl.problem().contains(QStringLiteral("next Tuesday")));
+        QVERIFY(xl.problem().contains(QStringLiteral("next Tuesday")) &&
+                xl.problem().contains(file(QStringLiteral("nodate.lst"))));
         QVERIFY(!QFile::exists(file(QStringLiteral("nodate.xlsx"))));
     }
 
