@@ -202,8 +202,8 @@ bool Xl::ListToXl(const QString &basePath)
         const QDate today = m_clock ? m_clock->now().date() : SystemClock().now().date();
         const auto date = ListToCells::legendDate(legend[1], today);
         if (!date) {
-            m_problem = QObject::tr("The legend date \"%1\" in %2 is not a date.")
-                            .arg(legend[1], listPath);
+            m_problem =
+                QObject::tr("The legend date \"%1\" in %2 is not a date.").arg(legend[1], listPath);
             return false;
         }
         const CellValue values[] = {CellValue::ofText(legend[0]), CellValue::ofDate(*date),
