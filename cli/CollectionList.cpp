@@ -18,7 +18,7 @@ QString CollectionList::open(WorkingListFile &list, CliArguments::Existing exist
                            "or --new to start it afresh.")
             .arg(path);
     if (exists && existing == CliArguments::Existing::Append) {
-        if (list.ReadDb() != WorkingListFile::LoadResult::Loaded || !list.isOpen())
+        if (list.ReadDb() == WorkingListFile::LoadResult::NotReadable || !list.isOpen())
             return QObject::tr("The list file %1 cannot be read and appended to.").arg(path);
         return {};
     }

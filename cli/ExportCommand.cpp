@@ -2,7 +2,9 @@
 
 #include "ConsoleOutput.h"
 #include "InterruptWatcher.h"
+#include "SavedList.h"
 #include "WorkbookWriter.h"
+#include "Xl.h"
 
 ExportCommand::ExportCommand(const CliArguments::Request &request, ConsoleOutput &output,
                              QObject *parent)
@@ -32,5 +34,13 @@ bool ExportCommand::saveWorkbook(const CliArguments::Request &request, ConsoleOu
                           "did not fit. The list file holds them all.")
                            .arg(result.recordsLeftOut));
     output.line(tr("Saved the workbook %1.").arg(request.workbook));
+    if (result.recordsWritten == 0 && result.recordsLeftOut == 0)
+        output.message(Xl::NoRecords);
+    // The workbook holds every record; a damaged line still fails the command.
+    if (result.skippedLines > 0) {
+        output.message(
+            SavedList::skippedText(request.list, result.skippedLines, result.firstSkippedLine));
+        return false;
+    }
     return true;
 }

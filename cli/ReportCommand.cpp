@@ -1,6 +1,7 @@
 #include "ReportCommand.h"
 
 #include "ConsoleOutput.h"
+#include "RegularFile.h"
 #include "ReportContext.h"
 #include "SavedList.h"
 #include "SurveyReport.h"
@@ -16,6 +17,8 @@ QString ReportCommand::targetProblem(const CliArguments::Request &request)
 {
     const QFileInfo list(request.list);
     const QFileInfo pdf(request.pdf);
+    if (const QString kind = RegularFile::kind(request.list); !kind.isEmpty())
+        return tr("%1 is %2, not a list file.").arg(request.list, kind);
     if (!list.isFile())
         return tr("There is no list file %1.").arg(request.list);
     // Through a link or another spelling of the path, the list is the same file.
@@ -37,13 +40,8 @@ void ReportCommand::start()
         return;
     }
     const SavedList list = SavedList::read(m_request.list);
-    if (list.error.isEmpty() && list.firstSkippedLine > 0)
-        m_output.message(tr("Line %1 of %2 cannot be read; the report holds the records before "
-                            "it.")
-                             .arg(list.firstSkippedLine)
-                             .arg(m_request.list));
-    const QString problem = SurveyReport::write(
-        list, m_request.pdf, ReportContext::fromSettings(m_settings, m_clock, m_request.list));
+    const QString problem =
+        SurveyReport::write(list, m_request.pdf, ReportContext::fromSettings(m_settings, m_clock, m_request.list));
     if (!problem.isEmpty()) {
         m_output.message(problem);
         finish(CliArguments::Failure);
@@ -51,5 +49,12 @@ void ReportCommand::start()
     }
     m_output.line(tr("Saved the report %1 (%2 records).")
                       .arg(m_request.pdf, QString::number(list.records.size())));
+    // The report holds every record; a damaged line still fails the command.
+    if (list.skippedLines > 0) {
+        m_output.message(
+            SavedList::skippedText(m_request.list, list.skippedLines, list.firstSkippedLine));
+        finish(CliArguments::Failure);
+        return;
+    }
     finish(CliArguments::Success);
 }

@@ -6,6 +6,7 @@
 #include "DesktopOpener.h"
 #include "FileReplacement.h"
 #include "ProgramFolder.h"
+#include "RegularFile.h"
 #include "TemplateWorkbook.h"
 #include "WorkFolder.h"
 #include "Xl.h"
@@ -86,13 +87,17 @@ struct Answer
 {
     QString problem;
     qint64 leftOut = 0;
+    qint64 written = 0;
+    qint64 skipped = 0;
+    qint64 firstSkipped = 0;
 };
 
 QByteArray encoded(const Answer &answer)
 {
     QByteArray bytes;
     QDataStream out(&bytes, QIODevice::WriteOnly);
-    out << answer.problem << answer.leftOut;
+    out << answer.problem << answer.leftOut << answer.written << answer.skipped
+        << answer.firstSkipped;
     return bytes;
 }
 
@@ -100,7 +105,8 @@ Answer decoded(const QByteArray &bytes)
 {
     Answer answer;
     QDataStream in(bytes);
-    in >> answer.problem >> answer.leftOut;
+    in >> answer.problem >> answer.leftOut >> answer.written >> answer.skipped >>
+        answer.firstSkipped;
     if (in.status() != QDataStream::Ok)
         answer.problem = QObject::tr("the export gave no answer");
     return answer;
@@ -125,7 +131,7 @@ Answer exportIn(const WorkFolder &work, bool ownTemplate)
     if (prompt.questions() > 0)
         return {QObject::tr("The list file %1 is not in the list format.")
                     .arg(work.filePath(WorkName + QStringLiteral(".lst")))};
-    return {{}, xl.recordsLeftOut()};
+    return {{}, xl.recordsLeftOut(), xl.recordsWritten(), xl.skippedLines(), xl.firstSkippedLine()};
 }
 
 } // namespace
@@ -136,7 +142,7 @@ QString WorkbookWriter::check(const QString &listPath, const QString &workbookPa
     if (listMustExist) {
         if (!QFileInfo::exists(listPath))
             return QObject::tr("There is no list file %1.").arg(listPath);
-        if (const QString kind = kindOf(listPath); !kind.isEmpty())
+        if (const QString kind = RegularFile::kind(listPath); !kind.isEmpty())
             return QObject::tr("%1 is %2, not a list file.").arg(listPath, kind);
     }
     if (!templatePath.isEmpty()) {
@@ -228,5 +234,5 @@ WorkbookWriter::Result WorkbookWriter::write(const QString &listPath, const QStr
     if (const QString problem = FileReplacement::renameOnto(workWorkbook, workbookPath);
         !problem.isEmpty())
         return {problem};
-    return {{}, answer.leftOut};
+    return {{}, answer.leftOut, false, answer.written, answer.skipped, answer.firstSkipped};
 }

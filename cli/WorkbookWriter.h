@@ -16,6 +16,9 @@ public:
         QString problem; // empty on success
         qint64 recordsLeftOut = 0;
         bool interrupted = false; // then nothing was written
+        qint64 recordsWritten = 0;
+        qint64 skippedLines = 0;     // lines of the list that were no records
+        qint64 firstSkippedLine = 0; // 1-based; 0 when none
     };
 
     // Why the workbook cannot be made from these files, naming them; empty

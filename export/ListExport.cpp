@@ -21,11 +21,15 @@ bool leavesFolder(const QString &name)
 
 QString ListExport::commonNameProblem(const QString &name)
 {
-    if (leavesFolder(name))
+    // A name in a subfolder ("exports/Data4Excel") stays inside the program
+    // folder; only an absolute name or a ".." step can leave it.
+    const bool leaves = name.startsWith(QChar(u'/')) || name.contains(QChar(u'\0')) ||
+                        name.split(QChar(u'/')).contains(QStringLiteral(".."));
+    if (leaves)
         return QObject::tr("The common file name \"%1\" (the setting CommonFileName) cannot be "
-                           "used: it may not contain a slash or a NUL character, nor be \".\" "
-                           "or \"..\", because the files are saved in the program folder. "
-                           "Correct the setting in the settings file.")
+                           "used: it leaves the program folder, where the files are saved. A "
+                           "name may hold subfolders, but not begin with a slash, hold a \"..\" "
+                           "step or a NUL character. Correct the setting in the settings file.")
             .arg(QString(name).replace(QChar(u'\0'), QChar(u' ')));
     return {};
 }

@@ -3,6 +3,7 @@
 #include <QString>
 #include <QStringList>
 
+class QSaveFile;
 class WorkingListFile;
 
 // The text export: copies the working list file, byte for byte, onto the
@@ -25,7 +26,8 @@ public:
     // Empty when the typed name stays inside the program folder, else why not.
     // The name is used as typed otherwise; an empty name gives ".lst".
     static QString nameProblem(const QString &name);
-    // The same for the common file's name, which comes from the settings.
+    // The same for the common file's name, which comes from the settings and
+    // may name a subfolder of the program folder.
     static QString commonNameProblem(const QString &name);
 
     // Empty unless a copy would land on the working list itself.

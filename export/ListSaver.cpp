@@ -143,28 +143,35 @@ void ListSaver::writeReport(const QString &name)
 ListSaver::Next ListSaver::save(const QString &name, bool saveInExcel, bool openExcel,
                                 bool saveReport)
 {
-    // A list without readings is not saved; a missing list is told by the text export.
-    const QString list = m_services.list.path();
-    if (WorkingListFile::FileExist(list) && !Xl::holdsRecords(list)) {
-        tell(Xl::NoRecords);
-        return Next::StayOpen;
-    }
+    // A list of the legend alone is saved as any other; the restart below
+    // forgets what its load skipped, so that is taken first.
+    qint64 skipped = m_services.list.skippedLines();
+    qint64 firstSkipped = m_services.list.firstSkippedLine();
     if (!writeTextFiles(name, saveInExcel, saveReport))
         return Next::StayOpen;
     if (saveReport)
         writeReport(name);
-    if (!saveInExcel)
-        return Next::Close;
-    m_services.busy(true);
-    Xl xl(m_services.programFolder, m_services.prompt, m_services.opener, m_services.clock);
-    const bool saved = xl.SaveXl(name, !openExcel);
-    m_services.busy(false);
-    if (!saved)
-        tell(ExcelFailure + QChar(u'\n') + xl.problem());
-    else if (xl.recordsLeftOut() > 0)
-        tell(QObject::tr("The workbook holds as many records as a worksheet can; %1 records did "
-                         "not fit. The text files hold them all.")
-                 .arg(xl.recordsLeftOut()));
+    if (saveInExcel) {
+        m_services.busy(true);
+        Xl xl(m_services.programFolder, m_services.prompt, m_services.opener, m_services.clock);
+        const bool saved = xl.SaveXl(name, !openExcel);
+        m_services.busy(false);
+        if (!saved)
+            tell(ExcelFailure + QChar(u'\n') + xl.problem());
+        else if (xl.recordsLeftOut() > 0)
+            tell(QObject::tr("The workbook holds as many records as a worksheet can; %1 records "
+                             "did not fit. The text files hold them all.")
+                     .arg(xl.recordsLeftOut()));
+        if (skipped == 0) {
+            skipped = xl.skippedLines();
+            firstSkipped = xl.firstSkippedLine();
+        }
+    }
+    // Told once the files are written: the lines are damaged, not the save.
+    if (skipped > 0)
+        tell(SavedList::skippedText(name + ListExport::Extension, skipped, firstSkipped) +
+             QChar(u'\n') +
+             QObject::tr("The list is saved; the text files keep the line as it was."));
     return Next::Close;
 }
 

@@ -5,8 +5,11 @@
 #include "DesktopOpener.h"
 #include "FileReplacement.h"
 #include "FormulaResults.h"
+#include "ListEncoding.h"
 #include "ListLineReader.h"
 #include "PartReader.h"
+#include "RecordLine.h"
+#include "RegularFile.h"
 #include "TemplateWorkbook.h"
 #include "UserPrompt.h"
 #include "WorkingListFile.h"
@@ -168,12 +171,12 @@ void Xl::CloseXl()
 
 bool Xl::ListToXl(const QString &basePath)
 {
-    m_list.setFileName(basePath + QStringLiteral(".lst"));
-    if (!m_list.open(QIODevice::ReadOnly)) {
-        m_problem = QObject::tr("The list file %1 cannot be read: %2")
-                        .arg(m_list.fileName(), m_list.errorString());
+    const QString listPath = basePath + QStringLiteral(".lst");
+    if (QString problem; !RegularFile::open(m_list, listPath, problem)) {
+        m_problem = QObject::tr("The list file cannot be read: %1").arg(problem);
         return false;
     }
+    m_utf8 = ListEncoding::isUtf8(m_list);
     for (;;) {
         m_list.seek(0);
         m_records = std::make_unique<ListLineReader>(m_list);
@@ -186,7 +189,7 @@ bool Xl::ListToXl(const QString &basePath)
             if (m_lineNumber > 5)
                 continue;
             const auto value = ListToCells::legendValue(static_cast<int>(m_lineNumber),
-                                                        WorkingListFile::unquote(line));
+                                                        WorkingListFile::unquote(line, m_utf8));
             legend << value.value_or(QString());
             if (!value)
                 ++errors;
@@ -204,14 +207,15 @@ bool Xl::ListToXl(const QString &basePath)
         if (errors > 0)
             continue;
         if (m_lineNumber < WorkingListFile::HeaderLineCount) {
-            m_problem = NoRecords;
-            return false;
+            // Too short for a legend: the workbook is the template's, unfilled.
+            m_records.reset();
+            return true;
         }
         const QDate today = m_clock ? m_clock->now().date() : SystemClock().now().date();
         const auto date = ListToCells::legendDate(legend[1], today);
         if (!date) {
-            m_problem = QObject::tr("The legend date \"%1\" in %2 is not a date.")
-                            .arg(legend[1], m_list.fileName());
+            m_problem =
+                QObject::tr("The legend date \"%1\" in %2 is not a date.").arg(legend[1], listPath);
             return false;
         }
         const CellValue values[] = {CellValue::ofText(legend[0]), CellValue::ofDate(*date),
@@ -230,16 +234,14 @@ bool Xl::ListToXl(const QString &basePath)
 bool Xl::nextRecord(ListToCells::Row &row)
 {
     QByteArray line;
-    if (!m_records || !m_records->nextLine(line))
-        return false;
-    ++m_lineNumber;
-    const QString text = WorkingListFile::unquote(line);
-    auto values = ListToCells::recordRow(text);
-    if (!values) {
-        m_recordProblem = QObject::tr("Line %1 of %2 is not a record: %3")
-                              .arg(m_lineNumber)
-                              .arg(m_list.fileName(), text.left(80));
-        return false;
+    std::optional<ListToCells::Row> values;
+    while (!values) {
+        if (!m_records || !m_records->nextLine(line))
+            return false;
+        // A line that is no record is passed over, as every reader of a list does.
+        values = ListToCells::recordRow(WorkingListFile::unquote(line, m_utf8));
+        if (!values && m_skippedLines++ == 0)
+            m_firstSkippedLine = m_records->lineNumber();
     }
     row = std::move(*values);
     for (CellValue &value : row)
@@ -273,10 +275,6 @@ bool Xl::saveWorkbook(const QString &path)
         QString problem;
         const bool written = filler.write(part.name, part.bytes, m_cells[part.name],
                                           hasTable ? &table : nullptr, *file, problem);
-        if (!m_recordProblem.isEmpty()) {
-            m_problem = m_recordProblem;
-            return false;
-        }
         if (!written && filler.templateFault()) {
             m_problem = templateProblem(m_templatePath, problem);
             return false;
@@ -289,11 +287,15 @@ bool Xl::saveWorkbook(const QString &path)
         file->close();
         sheets[part.name] = std::move(file);
     }
+    m_recordsWritten = table.rowsWritten;
     if (m_records) {
-        m_leftOut = m_records->countRemainingLines();
-        if (table.rowsWritten == 0 && m_leftOut == 0) {
-            m_problem = NoRecords;
-            return false;
+        // Records past the worksheet's last row; lines that are none are skipped still.
+        QByteArray line;
+        while (m_records->nextLine(line)) {
+            if (RecordLine::isRecord(WorkingListFile::unquote(line, m_utf8)))
+                ++m_leftOut;
+            else if (m_skippedLines++ == 0)
+                m_firstSkippedLine = m_records->lineNumber();
         }
     }
     if (!sheets.contains(first.sheetPart) && !m_cells.empty() && m_records) {
@@ -376,6 +378,9 @@ bool Xl::SaveXl(const QString &FileName, bool mClose)
 {
     m_problem.clear();
     m_leftOut = 0;
+    m_recordsWritten = 0;
+    m_skippedLines = 0;
+    m_firstSkippedLine = 0;
     const QString templatePath = m_folder + QChar(u'/') + TemplateName;
     const QString output = m_folder + QChar(u'/') + FileName + WorkbookExtension;
     if (QFileInfo(output).absoluteFilePath() == QFileInfo(templatePath).absoluteFilePath() ||
@@ -408,19 +413,6 @@ bool Xl::SaveXl(const QString &FileName, bool mClose)
             return false;
         }
     }
-    return true;
-}
-
-bool Xl::holdsRecords(const QString &listPath)
-{
-    QFile list(listPath);
-    if (!list.open(QIODevice::ReadOnly))
-        return false;
-    ListLineReader lines(list);
-    QByteArray line;
-    for (int read = 0; read <= WorkingListFile::HeaderLineCount; ++read)
-        if (!lines.nextLine(line))
-            return false;
     return true;
 }
 

@@ -37,8 +37,9 @@ public:
 
     // Fills the workbook from the list file FileName.lst and saves it as
     // FileName.xlsx; opens it afterwards unless mClose. False on any failure,
-    // with the cause in problem(); a list without records (NoRecords) gives
-    // no workbook.
+    // with the cause in problem(). A list of the legend alone gives the
+    // legend's cells and an empty table. Lines that are no records are
+    // skipped and counted.
     bool SaveXl(const QString &FileName, bool mClose);
 
     // Opens the user's macro workbook ("template.xls", or the same name with
@@ -47,12 +48,15 @@ public:
     // not be opened.
     bool OpenTemplate(bool mClose);
 
-    // True when the list file holds a line after its legend.
-    static bool holdsRecords(const QString &listPath);
-
     const QString &problem() const { return m_problem; }
     // Records that did not fit on the worksheet.
     qint64 recordsLeftOut() const { return m_leftOut; }
+    // Records in the workbook's table.
+    qint64 recordsWritten() const { return m_recordsWritten; }
+    // Lines after the legend that were no records, and the 1-based number of
+    // the first (0 when none).
+    qint64 skippedLines() const { return m_skippedLines; }
+    qint64 firstSkippedLine() const { return m_firstSkippedLine; }
 
 private:
     // Reads the template and finds the cells of its six names.
@@ -72,6 +76,9 @@ private:
     const Clock *m_clock;
     QString m_problem;
     qint64 m_leftOut = 0;
+    qint64 m_recordsWritten = 0;
+    qint64 m_skippedLines = 0;
+    qint64 m_firstSkippedLine = 0;
 
     std::optional<std::vector<XlsxPackage::Part>> m_template;
     std::optional<WorkbookParts> m_parts;
@@ -80,5 +87,5 @@ private:
     QFile m_list;
     std::unique_ptr<ListLineReader> m_records; // set while record lines are to be read
     qint64 m_lineNumber = 0;
-    QString m_recordProblem;
+    bool m_utf8 = false; // the list's bytes are UTF-8 (ListEncoding)
 };

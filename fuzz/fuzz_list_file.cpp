@@ -1,8 +1,11 @@
 // Arbitrary bytes as the working list: loading never fails, the counters agree
-// with each other, and a reading appended afterwards is one more record. The
-// list is read from memory by the loader the program runs on the file, so
-// each input costs no disk I/O.
+// with each other, the saved-list reader takes the same records and skips the
+// same lines, and a reading appended afterwards is one more record, whatever
+// the damage before it. The list is read from memory by the loader the program
+// runs on the file, so each input costs no disk I/O.
+#include "ListEncoding.h"
 #include "RecordLine.h"
+#include "SavedList.h"
 #include "WorkingListFile.h"
 
 #include <QBuffer>
@@ -18,6 +21,17 @@ WorkingListFile::LoadResult load(WorkingListFile &list, const QByteArray &bytes)
     buffer.setData(bytes);
     buffer.open(QIODevice::ReadOnly);
     return list.loadList(buffer);
+}
+
+// The saved-list reader of the same bytes, and whether it read them as UTF-8
+// (whose characters stand at other places than Latin-1's).
+SavedList readSaved(const QByteArray &bytes, bool &utf8)
+{
+    QBuffer buffer;
+    buffer.setData(bytes);
+    buffer.open(QIODevice::ReadOnly);
+    utf8 = ListEncoding::isUtf8(buffer);
+    return SavedList::read(buffer);
 }
 
 } // namespace
@@ -43,14 +57,21 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     if (last < -1 || last > WorkingListFile::LastArrayIndex || total < last + 1 ||
         (last < WorkingListFile::LastArrayIndex && total != last + 1))
         std::abort();
-    if (result != WorkingListFile::LoadResult::Loaded)
-        return 0;
+    const qint64 skipped = list.skippedLines();
+    if ((result == WorkingListFile::LoadResult::Loaded) != (skipped == 0))
+        std::abort();
+    bool utf8 = false;
+    const SavedList saved = readSaved(bytes, utf8);
+    if (!utf8 &&
+        (saved.records.size() != static_cast<size_t>(total) || saved.skippedLines != skipped ||
+         saved.firstSkippedLine != list.firstSkippedLine()))
+        std::abort();
 
     // What the append channel writes after these bytes.
     const QByteArray longer =
         bytes + WorkingListFile::lineBreakBefore(size > 0 ? bytes.back() : '\n') + appended;
-    if (load(list, longer) != WorkingListFile::LoadResult::Loaded ||
-        list.TotalRecords() != total + 1)
+    if (load(list, longer) != result || list.TotalRecords() != total + 1 ||
+        list.skippedLines() != skipped)
         std::abort();
     return 0;
 }

@@ -113,6 +113,59 @@ QString RecordLine::format(const MeasurementRecord &r)
 
 std::optional<RecordFields> RecordLine::read(QStringView line)
 {
+    if (auto fields = readWritten(line))
+        return fields;
+    return readFixed(line);
+}
+
+bool RecordLine::isRecord(QStringView line)
+{
+    return DateTimeText::parse(fixedTime(line)).has_value() || readWritten(line).has_value();
+}
+
+QStringView RecordLine::fixedTime(QStringView line)
+{
+    // A line torn inside the time characters has no time: "2026-12-05" alone
+    // would read as midnight.
+    if (line.size() < slot(0) + W[1])
+        return {};
+    return line.mid(slot(0), W[1]);
+}
+
+std::optional<RecordFields> RecordLine::readFixed(QStringView line)
+{
+    const auto time = DateTimeText::parse(fixedTime(line));
+    if (!time)
+        return std::nullopt;
+    const auto field = [line](qsizetype from, qsizetype length) {
+        return line.mid(std::min(from, line.size()), length).trimmed();
+    };
+    RecordFields fields;
+    fields.instrument = field(0, W[0]).toString();
+    fields.time = *time;
+    qsizetype pos = slot(0) + slot(1);
+    fields.marked = field(pos, slot(2)).contains(u'*');
+    pos += slot(2);
+    fields.valueText = field(pos, W[3]).toString();
+    fields.value = NumberText::leadingNumber(fields.valueText);
+    pos += slot(3);
+    fields.units = field(pos, W[4]).toString();
+    // The status and the detector follow as two words from the blank that
+    // ends the units' field on, so a status one column early is still found.
+    const QStringView rest = field(pos + W[4], line.size());
+    const qsizetype blank = rest.indexOf(u' ');
+    const QStringView status = blank < 0 ? rest : rest.left(blank);
+    if (isNumber(status) && !status.contains(u'.') && status.size() <= 7) {
+        fields.status = static_cast<int>(NumberText::leadingNumber(status));
+        fields.detector = blank < 0 ? QString() : rest.mid(blank).trimmed().toString();
+    } else {
+        fields.detector = rest.toString();
+    }
+    return fields;
+}
+
+std::optional<RecordFields> RecordLine::readWritten(QStringView line)
+{
     // The time starts after the instrument number's field, or later when a
     // longer number pushed it on (no blank then pads the number's field).
     qsizetype pos = slot(0);

@@ -22,12 +22,25 @@ public:
     // 77 characters when no field is longer than its width.
     static QString format(const MeasurementRecord &r);
 
-    // The fields format() put into `line`, whatever their length; nothing when
-    // the line is not a record line. Lines of the standard layout are cut at
-    // the fixed positions; a field that ran past its width is taken whole, up
+    // The fields of a record line; nothing when the line is no record line.
+    // A line of the writer's layout gives back what format() put into it,
+    // whatever the fields' lengths (readWritten). Any other line whose time
+    // characters (15 to 39) hold a date-time is a record too, cut at the
+    // fixed positions (readFixed): a hand-edited or damaged line still counts.
+    // Texts are trimmed; a value without a leading number reads as 0.
+    static std::optional<RecordFields> read(QStringView line);
+
+    // Whether read() takes the line, cheaply for the usual line.
+    static bool isRecord(QStringView line);
+
+private:
+    // The writer's layout: a field that ran past its width is taken whole, up
     // to where the next field's text begins. The time must be a general
     // date-time text followed by the padding of its field, and the line must
-    // run on to a status code, so a legend text holding a date is no record.
-    // Texts are trimmed; an empty value field reads as 0.
-    static std::optional<RecordFields> read(QStringView line);
+    // run on to a status code.
+    static std::optional<RecordFields> readWritten(QStringView line);
+    // The fixed positions, each number by the leading-number rule; status and
+    // detector are the first word and the rest after the units' field.
+    static std::optional<RecordFields> readFixed(QStringView line);
+    static QStringView fixedTime(QStringView line);
 };

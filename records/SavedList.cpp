@@ -1,8 +1,10 @@
 #include "SavedList.h"
 
+#include "ListEncoding.h"
 #include "ListHeader.h"
 #include "ListLineReader.h"
 #include "RecordLine.h"
+#include "RegularFile.h"
 #include "WorkingListFile.h"
 
 #include <QCoreApplication>
@@ -42,19 +44,21 @@ SavedList SavedList::read(QIODevice &device)
         list.error = tooLarge(device.size());
         return list;
     }
+    const bool utf8 = ListEncoding::isUtf8(device);
     ListLineReader reader(device);
     QByteArray line;
     while (reader.nextLine(line)) {
-        const QString text = WorkingListFile::unquote(line);
+        const QString text = WorkingListFile::unquote(line, utf8);
         if (list.records.empty() && ListHeader::takes(list.header.size(), text)) {
             list.header << text;
             continue;
         }
         auto fields = RecordLine::read(text);
         if (!fields) {
-            list.firstSkippedLine = reader.lineNumber();
-            list.skippedLines = 1;
-            break;
+            // A torn or garbled line hides none of the records after it.
+            if (list.skippedLines++ == 0)
+                list.firstSkippedLine = reader.lineNumber();
+            continue;
         }
         list.records.push_back(std::move(*fields));
     }
@@ -70,15 +74,25 @@ SavedList SavedList::read(QIODevice &device)
 
 SavedList SavedList::read(const QString &path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
+    QFile file;
+    if (QString problem; !RegularFile::open(file, path, problem)) {
         SavedList list;
-        list.error = QCoreApplication::translate("SavedList", "%1 cannot be opened: %2")
-                         .arg(path, file.errorString());
+        list.error = problem;
         return list;
     }
     SavedList list = read(file);
     if (!list.error.isEmpty())
         list.error = path + QStringLiteral(": ") + list.error;
     return list;
+}
+
+QString SavedList::skippedText(const QString &file, qint64 count, qint64 first)
+{
+    if (count == 1)
+        return QCoreApplication::translate("SavedList",
+                                           "Line %1 of %2 cannot be read and is left out.")
+            .arg(QString::number(first), file);
+    return QCoreApplication::translate(
+               "SavedList", "%1 lines of %2 cannot be read and are left out; the first is line %3.")
+        .arg(QString::number(count), file, QString::number(first));
 }

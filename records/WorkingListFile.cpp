@@ -1,9 +1,11 @@
 #include "WorkingListFile.h"
 
 #include "FileReplacement.h"
+#include "ListEncoding.h"
 #include "ListHeader.h"
 #include "ListLineReader.h"
 #include "RecordLine.h"
+#include "RegularFile.h"
 #include "SerialDate.h"
 
 #include <QFileInfo>
@@ -48,20 +50,20 @@ WorkingListFile::~WorkingListFile() = default;
 
 bool WorkingListFile::FileExist(const QString &name)
 {
-    QFile probe(name);
-    const bool readable = probe.open(QIODevice::ReadOnly);
-    probe.close();
-    return readable;
+    QFile probe;
+    QString problem;
+    return RegularFile::open(probe, name, problem);
 }
 
-QString WorkingListFile::unquote(const QByteArray &line)
+QString WorkingListFile::unquote(const QByteArray &line, bool utf8)
 {
     const qsizetype first = line.indexOf('"');
     if (first < 0)
-        return QString::fromLatin1(line);
+        return ListEncoding::decode(line, utf8);
     const qsizetype last = line.lastIndexOf('"');
     const qsizetype end = last > first ? last : line.size();
-    return QString::fromLatin1(line.constData() + first + 1, end - first - 1);
+    return ListEncoding::decode(QByteArrayView(line.constData() + first + 1, end - first - 1),
+                                utf8);
 }
 
 QByteArray WorkingListFile::lineBreakBefore(char lastByte)
@@ -84,6 +86,8 @@ void WorkingListFile::resetCounters()
 {
     m_totalRecords = 0;
     m_lastRecIndex = -1;
+    m_skippedLines = 0;
+    m_firstSkippedLine = 0;
 }
 
 void WorkingListFile::close()
@@ -143,6 +147,11 @@ bool WorkingListFile::startFile(const QStringList &headerLines, QString &reason)
 {
     m_file.close();
     resetCounters();
+    // Opening a named pipe to write would wait for a reader without end.
+    if (const QString kind = RegularFile::kind(m_path); !kind.isEmpty()) {
+        reason = tr("%1 is %2, not a file.").arg(m_path, kind);
+        return false;
+    }
     QFile out(m_path);
     QByteArray bytes;
     for (const QString &line : headerLines)
@@ -264,9 +273,13 @@ WorkingListFile::LoadResult WorkingListFile::ReadDb(const QString &fileName)
 {
     const QString source = fileName.isEmpty() ? m_path : fileName;
     m_file.close();
-    QFile in(source);
-    if (!in.open(QIODevice::ReadOnly))
+    m_refusal.clear();
+    QFile in;
+    if (QString problem; !RegularFile::open(in, source, problem)) {
+        if (!RegularFile::kind(source).isEmpty())
+            m_refusal = problem;
         return LoadResult::NotReadable;
+    }
     QStringList header;
     const LoadResult result = loadList(in, &header);
     in.close();
@@ -274,7 +287,7 @@ WorkingListFile::LoadResult WorkingListFile::ReadDb(const QString &fileName)
     if (source == m_path && header.size() == HeaderLineCount)
         m_headerLines = header;
     // The channel is reopened even after a bad line, or later readings would be lost.
-    if (QFileInfo::exists(m_path))
+    if (QFileInfo::exists(m_path) && RegularFile::kind(m_path).isEmpty())
         reopenForAppend();
     return result;
 }
@@ -282,7 +295,6 @@ WorkingListFile::LoadResult WorkingListFile::ReadDb(const QString &fileName)
 WorkingListFile::LoadResult WorkingListFile::loadList(QIODevice &device, QStringList *header)
 {
     resetCounters();
-    LoadResult result = LoadResult::Loaded;
     ListLineReader reader(device);
     QByteArray line;
     QStringList leading;
@@ -292,27 +304,32 @@ WorkingListFile::LoadResult WorkingListFile::loadList(QIODevice &device, QString
             leading << text;
             continue;
         }
-        if (m_lastRecIndex == LastArrayIndex) {
-            const qint64 rest = 1 + reader.countRemainingLines();
-            m_totalRecords = static_cast<qint32>(
-                std::min<qint64>(m_totalRecords + rest, std::numeric_limits<qint32>::max()));
-            break;
+        // A line whose time does not read (a power cut tore it) is passed
+        // over: the readings after it were appended on lines of their own.
+        if (m_lastRecIndex == LastArrayIndex ? !RecordLine::isRecord(text)
+                                             : !loadRecord(RecordLine::read(text))) {
+            if (m_skippedLines++ == 0)
+                m_firstSkippedLine = reader.lineNumber();
+            continue;
         }
-        const auto fields = RecordLine::read(text);
-        if (!fields) {
-            result = LoadResult::StoppedAtBadTime;
-            break;
-        }
-        ++m_totalRecords;
-        const auto index = static_cast<size_t>(++m_lastRecIndex);
-        m_times[index] = SerialDate::fromDateTime(fields->time);
-        m_values[index][0] = fields->value;
-        if (m_lastRecIndex == 1) {
-            m_units[0] = fields->units;
-            m_pointNames[0] = fields->instrument;
-        }
+        if (m_totalRecords < std::numeric_limits<qint32>::max())
+            ++m_totalRecords;
     }
     if (header)
         *header = leading;
-    return result;
+    return m_skippedLines > 0 ? LoadResult::LinesSkipped : LoadResult::Loaded;
+}
+
+bool WorkingListFile::loadRecord(const std::optional<RecordFields> &fields)
+{
+    if (!fields)
+        return false;
+    const auto index = static_cast<size_t>(++m_lastRecIndex);
+    m_times[index] = SerialDate::fromDateTime(fields->time);
+    m_values[index][0] = fields->value;
+    if (m_lastRecIndex == 1) {
+        m_units[0] = fields->units;
+        m_pointNames[0] = fields->instrument;
+    }
+    return true;
 }

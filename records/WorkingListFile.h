@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ListHeader.h"
+#include "RecordFields.h"
 
 #include <QFile>
 #include <QObject>
@@ -8,6 +9,7 @@
 #include <QStringList>
 
 #include <array>
+#include <optional>
 #include <vector>
 
 // The working list file: six header lines, then one record line per reading,
@@ -31,8 +33,8 @@ public:
 
     enum class LoadResult {
         Loaded,
-        NotReadable,     // counters and arrays unchanged, channel closed
-        StoppedAtBadTime // counters hold the records before the bad line
+        NotReadable, // counters and arrays unchanged, channel closed
+        LinesSkipped // loaded; some lines after the header were no records
     };
 
     explicit WorkingListFile(QString path, QObject *parent = nullptr);
@@ -40,7 +42,7 @@ public:
 
     const QString &path() const { return m_path; }
 
-    // True when the file can be opened for reading.
+    // True when the file is a regular file that can be opened for reading.
     static bool FileExist(const QString &name);
 
     // Starts the file anew with the five legend lines and "Signture:", opens
@@ -51,12 +53,15 @@ public:
     // named file (empty: this object's path), through loadList, then opens
     // this object's file for appending.
     LoadResult ReadDb(const QString &fileName = {});
+    // Why the last ReadDb refused a path that is there but no regular file
+    // (a named pipe, a device, a folder); empty otherwise.
+    const QString &refusal() const { return m_refusal; }
 
     // Loads the counters and the arrays from list data, leaving the channel
     // as it is; a NotReadable result is never given. Header lines are the
-    // leading lines as ListHeader decides them; every later line must read
-    // as a record (RecordLine::read), or loading stops there. The header
-    // lines go to *header when asked for.
+    // leading lines as ListHeader decides them; every later line that reads
+    // as a record (RecordLine::read) is one, and any other is skipped and
+    // counted. The header lines go to *header when asked for.
     LoadResult loadList(QIODevice &device, QStringList *header = nullptr);
 
     // What must go before a line appended to data whose last byte is
@@ -82,6 +87,10 @@ public:
     bool storePoint(int index, double value, double serialTime);
 
     qint32 TotalRecords() const { return m_totalRecords; }
+    // Lines of the last load that were neither header nor record, and the
+    // 1-based number of the first (0 when none); a new file has none.
+    qint64 skippedLines() const { return m_skippedLines; }
+    qint64 firstSkippedLine() const { return m_firstSkippedLine; }
     qint32 LastRecIndex() const { return m_lastRecIndex; }
     const std::vector<std::array<double, ChannelCount>> &ListValues() const { return m_values; }
     const std::vector<double> &ListTimes() const { return m_times; }
@@ -91,7 +100,8 @@ public:
     // The text of one stored line: what lies between its first and last
     // double quote, so quotes inside legend texts survive. A line with one
     // quote gives the text after it; a line without any is taken whole.
-    static QString unquote(const QByteArray &line);
+    // Latin-1, or UTF-8 for a list that ListEncoding finds in UTF-8.
+    static QString unquote(const QByteArray &line, bool utf8 = false);
     static QByteArray quoted(const QString &text);
 
 signals:
@@ -105,6 +115,8 @@ private:
     bool ensureChannel(QString &reason);
     bool startFile(const QStringList &headerLines, QString &reason);
     void resetCounters();
+    // Stores a record of the load in the arrays; false for no record.
+    bool loadRecord(const std::optional<RecordFields> &fields);
     void reportFailure(const QString &reason);
     void reportSuccess();
 
@@ -118,6 +130,9 @@ private:
 
     qint32 m_totalRecords = 0;
     qint32 m_lastRecIndex = -1;
+    qint64 m_skippedLines = 0;
+    QString m_refusal;
+    qint64 m_firstSkippedLine = 0;
     std::vector<std::array<double, ChannelCount>> m_values;
     std::vector<double> m_times;
     std::array<QString, ChannelCount> m_units;

@@ -7,6 +7,7 @@
 #include "NumberText.h"
 #include "ProfileFile.h"
 #include "RecordLine.h"
+#include "SavedList.h"
 #include "SoundPlayer.h"
 #include "TeskCommonPart.h"
 #include "TraceText.h"
@@ -105,8 +106,24 @@ void MainController::startUp(const QStringList &arguments)
     m_alarms.setLostContactTimerEnabled(false);
     m_link.LinkLost();
     m_list.ReadDb();
+    tellListLoad();
     m_controls.setText(QStringLiteral("edCount"), QString::number(m_list.TotalRecords()));
     setControls();
+}
+
+void MainController::tellListLoad()
+{
+    QString text;
+    if (!m_list.refusal().isEmpty())
+        text = tr("The working list was not loaded: %1").arg(m_list.refusal());
+    else if (m_list.skippedLines() > 0)
+        text = SavedList::skippedText(m_list.path(), m_list.skippedLines(),
+                                      m_list.firstSkippedLine()) +
+               u' ' + tr("The readings before and after it are loaded.");
+    if (text.isEmpty())
+        return;
+    m_trace.addLine(text);
+    notify({text, {}, UserPrompt::Icon::Exclamation, UserPrompt::Buttons::Ok});
 }
 
 void MainController::readSettings()

@@ -122,6 +122,9 @@ private:
     void startNewList();
     void readSettings();
     void openPortAtStartUp();
+    // Says once, in the trace and a message, that the start-up load skipped
+    // lines or refused a working list that is no regular file.
+    void tellListLoad();
     void portLost(const QString &reason);
     void setEnabled(const QStringList &names, bool enabled);
     void showListProblem(const QString &reason);

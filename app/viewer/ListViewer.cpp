@@ -36,9 +36,9 @@ QString ListViewer::title() const
 QString ListViewer::note() const
 {
     QStringList said;
-    if (m_list.firstSkippedLine > 0)
-        said << tr("Line %1 is damaged: the records from there on are not shown.")
-                    .arg(m_list.firstSkippedLine);
+    if (m_list.skippedLines > 0)
+        said << SavedList::skippedText(QFileInfo(m_path).fileName(), m_list.skippedLines,
+                                       m_list.firstSkippedLine);
     return said.join(u' ');
 }
 

@@ -3,6 +3,7 @@
 #include "CommandFrame.h"
 #include "DateTimeText.h"
 #include "FileSizeLimit.h"
+#include "LongListRecords.h"
 #include "MeterSimulator.h"
 #include "RecordLine.h"
 #include "TeskCommonPart.h"
@@ -257,6 +258,31 @@ private slots:
         QCOMPARE(again.controller->listFile().ListValues()[301][0], 9.0);
         QCOMPARE(again.controller->grid().NumOfRec(), 0);
         QVERIFY(again.button(QStringLiteral("btGraph"))->isEnabled());
+    }
+
+    void aTornLineInTheWorkingListIsSkippedAndToldOnceAtStartUp()
+    {
+        QTemporaryDir root;
+        QDir().mkpath(root.filePath(QStringLiteral("home")));
+        QFile list(root.filePath(QStringLiteral("home/TeskTemp.lst")));
+        QVERIFY(list.open(QIODevice::WriteOnly));
+        for (const char *line : {"Department: ", "Date: ", "Instrument Type: ", "Survey location: ",
+                                 "Surveyor: ", "Signture:"})
+            list.write('"' + QByteArray(line) + "\"\r\n");
+        const QByteArray record = WorkingListFile::quoted(longListRecordText(0)); // 0.25
+        list.write(record + record.left(25) + "\r\n" + record + record);
+        list.close();
+
+        ProgramHarness program(QuietProgram::silentMeter(), root.path());
+        program.start();
+        QCOMPARE(program.widget<QLineEdit>(QStringLiteral("edCount"))->text(), QStringLiteral("3"));
+        const QString told = QStringLiteral("Line 8 of ") + list.fileName() +
+                             QStringLiteral(" cannot be read and is left out.");
+        const QStringList trace = program.controller->trace().lines();
+        QVERIFY(std::any_of(trace.begin(), trace.end(),
+                            [&told](const QString &line) { return line.contains(told); }));
+        QTRY_COMPARE(program.prompt.count(told), 1);
+        QCOMPARE(program.controller->listFile().ListValues()[2][0], 0.25);
     }
 
     void listFileProblemIsShownAndWritingResumes()

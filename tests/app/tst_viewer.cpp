@@ -271,13 +271,14 @@ private slots:
                  qPrintable(refused));
     }
 
-    void firstSkippedLineIsNamedAndTheRecordsBeforeItAreShown()
+    void aSkippedLineIsNamedAndTheRecordsAroundItAreShown()
     {
         Survey survey;
         writeSurvey(survey.path, 30, 20);
         QCOMPARE(survey.viewer.load(), QString());
-        QCOMPARE(survey.viewer.model().rowCount(), 13);
-        QVERIFY2(survey.viewer.note().startsWith(QStringLiteral("Line 20 is damaged")),
+        QCOMPARE(survey.viewer.model().rowCount(), 29);
+        QVERIFY2(survey.viewer.note().startsWith(
+                     QStringLiteral("Line 20 of survey.lst cannot be read and is left out.")),
                  qPrintable(survey.viewer.note()));
     }
 

@@ -203,7 +203,7 @@ private slots:
                            QStringLiteral("--replace")});
         QVERIFY2(again.code == 0, qPrintable(again.err));
 
-        // A list of the legend alone gives no workbook.
+        // A list of the legend alone gives the legend's workbook, and says so.
         QFile legendOnly(h.path(QStringLiteral("empty.lst")));
         QVERIFY(legendOnly.open(QIODevice::WriteOnly));
         legendOnly.write(
@@ -212,9 +212,9 @@ private slots:
         const QString noBook = h.path(QStringLiteral("empty.xlsx"));
         again = runCli(
             h, {QStringLiteral("export"), legendOnly.fileName(), QStringLiteral("--xlsx"), noBook});
-        QCOMPARE(again.code, 1);
+        QCOMPARE(again.code, 0);
         QCOMPARE(again.err, QStringLiteral("tesk-cli: ") + Xl::NoRecords + u'\n');
-        QVERIFY(!QFile::exists(noBook));
+        QVERIFY(QFile::exists(noBook));
     }
 
     void fiftyDownloadsInARowFromAMeterAnsweringAtOnceStoreEveryRecordInOrder()
@@ -640,6 +640,78 @@ private slots:
                                     CommandFrame::onlineStop(), CommandFrame::onlineStart(0, 1)}));
         QTRY_COMPARE_WITH_TIMEOUT(withoutRepeatedTests(h.commands).size(), 4, Patience);
         QCOMPARE(h.commands.last(), CommandFrame::onlineStop());
+    }
+
+    void aDamagedLineIsNamedAndFailsTheCommandWhileEveryRecordIsWritten_data()
+    {
+        QTest::addColumn<QStringList>("command");
+        QTest::newRow("export") << QStringList{QStringLiteral("export"), QStringLiteral("--xlsx"),
+                                               QStringLiteral("survey.xlsx")};
+        QTest::newRow("report") << QStringList{QStringLiteral("report"), QStringLiteral("--pdf"),
+                                               QStringLiteral("survey.pdf")};
+    }
+
+    void aDamagedLineIsNamedAndFailsTheCommandWhileEveryRecordIsWritten()
+    {
+        QFETCH(QStringList, command);
+        ProgramHarness h;
+        const QString list = h.path(QStringLiteral("survey.lst"));
+        writeList(list, 4);
+        QStringList lines = linesOf(list);
+        // A line torn by a power cut, and one with its status a column early.
+        lines.insert(7, lines[7].left(20));
+        lines[9].replace(QStringLiteral("uSv/h      0 GM"), QStringLiteral("uSv/h     0  GM"));
+        QFile file(list);
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write((lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n")).toLatin1());
+        file.close();
+
+        const QString output = h.path(command[2]);
+        const Run run = runCli(h, {command[0], list, command[1], output});
+        QCOMPARE(run.code, 1);
+        QVERIFY2(run.out.startsWith(QStringLiteral("Saved the ")), qPrintable(run.out));
+        QVERIFY2(run.err.endsWith(
+                     QStringLiteral("tesk-cli: Line 8 of %1 cannot be read and is left out.\n")
+                         .arg(list)),
+                 qPrintable(run.err));
+        QVERIFY(QFileInfo(output).size() > 0);
+        if (command[0] == u"report")
+            QVERIFY2(run.out.contains(QStringLiteral("(4 records)")), qPrintable(run.out));
+    }
+
+    void aListThatIsNoRegularFileIsRefusedAtOnce_data()
+    {
+        QTest::addColumn<QStringList>("command");
+        QTest::addColumn<QString>("list");
+        QTest::addColumn<QString>("kind");
+        const QStringList exportCommand{QStringLiteral("export"), QStringLiteral("--xlsx"),
+                                        QStringLiteral("out.xlsx")};
+        const QStringList reportCommand{QStringLiteral("report"), QStringLiteral("--pdf"),
+                                        QStringLiteral("out.pdf")};
+        for (const QStringList &command : {exportCommand, reportCommand}) {
+            QTest::addRow("%s a FIFO", qPrintable(command[0]))
+                << command << QStringLiteral("fifo") << QStringLiteral("a named pipe (FIFO)");
+            QTest::addRow("%s a device", qPrintable(command[0]))
+                << command << QStringLiteral("/dev/zero") << QStringLiteral("a device");
+        }
+    }
+
+    void aListThatIsNoRegularFileIsRefusedAtOnce()
+    {
+        QFETCH(QStringList, command);
+        QFETCH(QString, list);
+        QFETCH(QString, kind);
+        ProgramHarness h;
+        if (!list.startsWith(u'/')) {
+            list = h.path(list);
+            QCOMPARE(::mkfifo(QFile::encodeName(list).constData(), 0600), 0);
+        }
+        const Run run = runCli(h, QStringList{command[0], list, command[1], h.path(command[2])});
+        QCOMPARE(run.code, 1);
+        QVERIFY2(run.err.endsWith(
+                     QStringLiteral("tesk-cli: %1 is %2, not a list file.\n").arg(list, kind)),
+                 qPrintable(run.err));
+        QVERIFY(!QFile::exists(h.path(command[2])));
     }
 
     void reportWritesThePdfWithTheSettingsAndRefusesToOverwrite()

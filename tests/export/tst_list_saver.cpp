@@ -1,4 +1,6 @@
+#include "FileReplacement.h"
 #include "FileSizeLimit.h"
+#include "ListExport.h"
 #include "ListSaver.h"
 #include "ProfileFile.h"
 #include "RecordLine.h"
@@ -8,6 +10,7 @@
 #include "WorkingListFile.h"
 
 #include <QFile>
+#include <QSaveFile>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -121,9 +124,9 @@ private slots:
             QCOMPARE(saver.ReturnCode, 0);
         }
         QCOMPARE(m_prompt.count(QStringLiteral("The file name")), 4);
-        // The common file's name from the settings is held to the same rule.
+        // The common file's name from the settings may name a subfolder, but not leave.
         for (const QString &name : {QStringLiteral("../x"), QStringLiteral("/tmp/x"),
-                                    QStringLiteral("a/b"), QStringLiteral("..")}) {
+                                    QStringLiteral("sub/../../x"), QStringLiteral("..")}) {
             m_settings->WriteProfileKey(QStringLiteral("CommonFileName"), name);
             QCOMPARE(loaded().save(QStringLiteral("fine"), false, false),
                      ListSaver::Next::StayOpen);
@@ -131,6 +134,12 @@ private slots:
         }
         QVERIFY(!QFile::exists(file(QStringLiteral("fine.lst"))));
         QVERIFY(!QFile::exists(file(QStringLiteral("x.lst"))));
+        QVERIFY(QDir(folder()).mkpath(QStringLiteral("exports")));
+        m_settings->WriteProfileKey(QStringLiteral("CommonFileName"),
+                                    QStringLiteral("exports/Data4Excel"));
+        QCOMPARE(loaded().save(QStringLiteral("inside"), false, false), ListSaver::Next::Close);
+        QVERIFY(QFile::exists(file(QStringLiteral("exports/Data4Excel.lst"))));
+        startList(2);
         m_settings->WriteProfileKey(QStringLiteral("CommonFileName"), QStringLiteral("Data4Excel"));
         // The working list's own name would lose the list when it restarts.
         QCOMPARE(loaded().save(QStringLiteral("TeskTemp"), false, false),
@@ -161,16 +170,35 @@ private slots:
         QCOMPARE(m_list->TotalRecords(), 2);
     }
 
-    void aListWithoutReadingsIsNotSaved()
+    void aListOfTheLegendAloneIsSavedWithItsWorkbook()
     {
         startList(0);
         ListSaver saver = loaded();
-        QCOMPARE(saver.save(saver.edFileName, true, false), ListSaver::Next::StayOpen);
-        QCOMPARE(m_prompt.shown.last().text, QStringLiteral("The list holds no records."));
-        QCOMPARE(saver.ReturnCode, 0);
-        QCOMPARE(QDir(folder()).entryList({QStringLiteral("TeskData*"), QStringLiteral("Data4*")},
-                                          QDir::Files),
-                 QStringList());
+        QCOMPARE(saver.save(saver.edFileName, true, false), ListSaver::Next::Close);
+        QCOMPARE(saver.ReturnCode, 1);
+        QVERIFY2(m_prompt.shown.isEmpty(), qPrintable(m_prompt.shown.value(0).text));
+        for (const QString &name :
+             {QStringLiteral("TeskData 1.lst"), QStringLiteral("Data4Excel.lst"),
+              QStringLiteral("TeskData 1.xlsx")})
+            QVERIFY2(QFile::exists(file(name)), qPrintable(name));
+    }
+
+    void aSkippedLineIsToldAfterTheSave()
+    {
+        startList(2);
+        m_list->close();
+        QFile damaged(m_list->path());
+        QVERIFY(damaged.open(QIODevice::Append));
+        damaged.write("\"torn\"\r\n\"" + Record.toLatin1() + "\"\r\n");
+        damaged.close();
+        QCOMPARE(m_list->ReadDb(), WorkingListFile::LoadResult::LinesSkipped);
+        ListSaver saver = loaded();
+        QCOMPARE(saver.save(QStringLiteral("kept"), false, false), ListSaver::Next::Close);
+        QCOMPARE(saver.ReturnCode, 1);
+        QCOMPARE(m_prompt.shown.size(), 1);
+        QVERIFY2(m_prompt.shown[0].text.startsWith(
+                     QStringLiteral("Line 9 of kept.lst cannot be read and is left out.")),
+                 qPrintable(m_prompt.shown[0].text));
     }
 
     void replacingAnExistingFileIsAskedAndADismissedQuestionWritesNothing()
@@ -208,6 +236,27 @@ private slots:
         QVERIFY(m_list->appendRecord(Record));
         QCOMPARE(m_list->TotalRecords(), 51);
         QVERIFY(!readFile(m_settings->path()).contains("FileNumber"));
+    }
+
+    void aCopyCutShortNeverTakesTheSavedFilesPlace()
+    {
+        const QString target = file(QStringLiteral("kept.lst"));
+        QFile old(target);
+        QVERIFY(old.open(QIODevice::WriteOnly));
+        old.write("the saved list");
+        old.close();
+        const QByteArray copy(5000, 'x');
+        QSaveFile out(target);
+        QVERIFY(out.open(QIODevice::WriteOnly));
+        QCOMPARE(out.write(copy), copy.size());
+        // The disk took only part of what the copy handed it.
+        QVERIFY(out.flush());
+        QCOMPARE(::ftruncate(out.handle(), 1000), 0);
+        QVERIFY(FileReplacement::commit(out, copy.size()).contains(target));
+        QCOMPARE(readFile(target), QByteArray("the saved list"));
+        QCOMPARE(
+            QDir(folder()).entryList(QDir::Files | QDir::Hidden).filter(QStringLiteral("kept")),
+            QStringList{QStringLiteral("kept.lst")});
     }
 
     void aReadOnlyFolderKeepsTheWorkingList()

@@ -2,6 +2,7 @@
 #include "ListExport.h"
 #include "MeasurementDecoder.h"
 #include "RecordLine.h"
+#include "SavedList.h"
 #include "ScriptedOpener.h"
 #include "ScriptedPrompt.h"
 #include "SerialDate.h"
@@ -283,42 +284,69 @@ private slots:
         QCOMPARE(cell(book, data, QStringLiteral("H2"))[1].toString(), QStringLiteral("J. Smith"));
     }
 
-    void aListWithoutRecordsGivesNoWorkbook_data()
+    void theWorkbookTakesTheRecordsASavedListTakes_data()
     {
         QTest::addColumn<QByteArray>("list");
+        QTest::addColumn<int>("records");
+        QTest::addColumn<bool>("legend");
+        QTest::addColumn<QString>("department");
+        const QString hyperlink = QStringLiteral("=HYPERLINK(\"x\")");
         QByteArray legend;
         for (const QString &line : Legend)
             legend += '"' + line.toLatin1() + "\"\r\n";
         QByteArray records;
         for (const QString &line : Records)
             records += '"' + line.toLatin1() + "\"\r\n";
-        QTest::newRow("empty") << QByteArray();
-        QTest::newRow("legend only") << legend;
-        QTest::newRow("part of the legend") << legend.left(legend.indexOf("\"Survey"));
-        // Its records, once its lines are read, or else no workbook at all.
-        QTest::newRow("CR line ends") << QByteArray(legend + records).replace("\r\n", "\r");
+        QTest::newRow("empty") << QByteArray() << 0 << false << QString();
+        QTest::newRow("legend only") << legend << 0 << true << hyperlink;
+        QTest::newRow("part of the legend")
+            << legend.left(legend.indexOf("\"Survey")) << 0 << false << QString();
+        QTest::newRow("CR line ends")
+            << QByteArray(legend + records).replace("\r\n", "\r") << 3 << true << hyperlink;
+        const QString accented = QStringLiteral("Sant\u00e9 \u00e0 Z\u00fcrich");
+        QTest::newRow("legend edited as UTF-8")
+            << QByteArray(legend).replace(hyperlink.toLatin1(), accented.toUtf8()) + records << 3
+            << true << accented;
+        const QByteArray torn = records.left(30) + "\r\n";
+        const QByteArray unknownValue =
+            records.left(records.indexOf("\r\n") + 2).replace("0.10", " n/a");
+        QTest::newRow("damaged lines") << legend + torn + records + QByteArray(77, '\0') + "\r\n" +
+                                              unknownValue + torn.chopped(2)
+                                       << 4 << true << hyperlink;
     }
 
-    void aListWithoutRecordsGivesNoWorkbook()
+    void theWorkbookTakesTheRecordsASavedListTakes()
     {
         QFETCH(QByteArray, list);
+        QFETCH(int, records);
+        QFETCH(bool, legend);
+        QFETCH(QString, department);
         QFile::remove(file(Xl::TemplateName));
-        QFile out(file(QStringLiteral("none.lst")));
+        QFile out(file(QStringLiteral("some.lst")));
         QVERIFY(out.open(QIODevice::WriteOnly | QIODevice::Truncate));
         out.write(list);
         out.close();
-        QFile::remove(file(QStringLiteral("none.xlsx")));
         Xl xl(m_dir.path(), m_prompt, m_opener);
-        if (xl.SaveXl(QStringLiteral("none"), true)) {
-            QVERIFY(list.contains("\r\""));
-            const QJsonObject book = WorkbookCells::read(file(QStringLiteral("none.xlsx")));
-            QCOMPARE(cell(book, QStringLiteral("Survey"), QStringLiteral("G12"))[1].toString(),
-                     QStringLiteral("GM"));
-            return;
-        }
-        QCOMPARE(xl.problem(), Xl::NoRecords);
-        QVERIFY(!QFile::exists(file(QStringLiteral("none.xlsx"))));
+        QVERIFY2(xl.SaveXl(QStringLiteral("some"), true), qPrintable(xl.problem()));
         QVERIFY(m_prompt.shown.isEmpty());
+        QCOMPARE(xl.recordsWritten(), records);
+        const SavedList saved = SavedList::read(out.fileName());
+        if (saved.error.isEmpty()) {
+            QCOMPARE(xl.recordsWritten(), qint64(saved.records.size()));
+            QCOMPARE(xl.skippedLines(), saved.skippedLines);
+            QCOMPARE(xl.firstSkippedLine(), saved.firstSkippedLine);
+        }
+        const QJsonObject book = WorkbookCells::read(file(QStringLiteral("some.xlsx")));
+        const QJsonObject sheet =
+            book[QStringLiteral("sheets")][QStringLiteral("Survey")].toObject();
+        QCOMPARE(sheet[QStringLiteral("A%1").arg(10 + records)].isUndefined(), true);
+        QCOMPARE(sheet[QStringLiteral("A%1").arg(9 + records)].isUndefined(), false);
+        const QJsonArray place =
+            book[QStringLiteral("names")][QStringLiteral("DeptCell")].toArray();
+        const QJsonArray deptCell = cell(book, place[0].toString(), place[1].toString());
+        QCOMPARE(!deptCell.isEmpty(), legend);
+        if (legend)
+            QCOMPARE(deptCell[1].toString(), department);
     }
 
     void aLegendDateWithATwoDigitYearIsTheYearNearestToday_data()
@@ -374,7 +402,8 @@ private slots:
         writeList(QStringLiteral("nodate"), lines);
         Xl xl(m_dir.path(), m_prompt, m_opener);
         QVERIFY(!xl.SaveXl(QStringLiteral("nodate"), true));
-        QVERIFY(xl.problem().contains(QStringLiteral("next Tuesday")));
+        QVERIFY(xl.problem().contains(QStringLiteral("next Tuesday")) &&
+                xl.problem().contains(file(QStringLiteral("nodate.lst"))));
         QVERIFY(!QFile::exists(file(QStringLiteral("nodate.xlsx"))));
     }
 

@@ -118,19 +118,79 @@ private slots:
         QVERIFY(fields.marked);
     }
 
-    void linesThatAreNoRecordsGiveNothing()
+    // Any other line whose time characters hold a date-time is a record, cut
+    // at the fixed positions; a line whose time does not read is none.
+    void linesOfAnotherLayoutAreReadAtTheFixedPositions_data()
     {
-        const QString record = RecordLine::format(decoded(12345, 4, 0, 0));
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<bool>("record");
+        QTest::addColumn<QString>("valueText");
+        QTest::addColumn<QString>("units");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("detector");
+
+        MeasurementRecord written;
+        written.InstNum = QStringLiteral("12345678901");
+        written.time = QStringLiteral("2026-12-05 09:30:00");
+        written.ErrorSn = QStringLiteral(" ");
+        written.vl = QStringLiteral("1.05");
+        written.Units = QStringLiteral("mR/h");
+        written.Detector = QStringLiteral("HT50");
+        const QString record = RecordLine::format(written);
+        const QString units = QStringLiteral("mR/h       0 HT50");
+        QVERIFY(record.contains(units));
+        const auto edited = [&record](const QString &from, const QString &to) {
+            return QString(record).replace(from, to);
+        };
+        QTest::newRow("status one column early")
+            << edited(units, QStringLiteral("mR/h      0  HT50")) << true << QStringLiteral("1.05")
+            << QStringLiteral("mR/h") << 0 << QStringLiteral("HT50");
+        QTest::newRow("value n/a")
+            << edited(QStringLiteral("1.05"), QStringLiteral(" n/a")) << true
+            << QStringLiteral("n/a") << QStringLiteral("mR/h") << 0 << QStringLiteral("HT50");
+        QTest::newRow("value too long")
+            << QString(record).replace(44, 9, QStringLiteral("1.2345678")) << true
+            << QStringLiteral("1.234567") << QStringLiteral("mR/h") << 0 << QStringLiteral("HT50");
+        QTest::newRow("NUL bytes after the value")
+            << record.left(53) + QString(24, QChar(u'\0')) << true << QStringLiteral("1.05")
+            << QString(24, QChar(u'\0')).left(9) << 0 << QString(15, QChar(u'\0'));
+        QTest::newRow("torn in the units") << record.left(56) << true << QStringLiteral("1.05")
+                                           << QStringLiteral("mR/") << 0 << QString();
+        const QString longLine = record + QString(10'000 - record.size(), QChar(u'x'));
+        QTest::newRow("10,000 characters")
+            << longLine << true << QStringLiteral("1.05") << QStringLiteral("mR/h") << 0
+            << longLine.mid(66).trimmed();
+
         for (const QString &line :
-             {QStringLiteral("Department: X 2026-12-05"), QStringLiteral("Date: 2026-12-05"),
-              QStringLiteral("Surveyor: Ann 2026-12-05 12:00:00"),
-              QStringLiteral("Survey location: 2026-12-05 Hall 3"),
+             {QStringLiteral("Date: 2026-12-05"), QStringLiteral("Surveyor: Ann"),
               QStringLiteral("Survey location: 2026-12-05 09:30:00       x  1.00 cpm  5 GM"),
-              QStringLiteral("Signture:"), QString(), record.left(60),
-              QString(record).replace(44, 5, QStringLiteral("abcde")),
-              QString(record).replace(44, 9, QStringLiteral("1.2345678")),
+              QStringLiteral("Signture:"), QString(), record.left(24), QString(77, QChar(u'\0')),
+              QString(10'000, QChar(u'x')),
               QString(record).replace(14, 10, QStringLiteral("2026-13-45"))})
-            QVERIFY2(!RecordLine::read(line), qPrintable(line));
+            QTest::newRow(qPrintable(QStringLiteral("none: ") + line.left(20)))
+                << line << false << QString() << QString() << 0 << QString();
+    }
+
+    void linesOfAnotherLayoutAreReadAtTheFixedPositions()
+    {
+        QFETCH(QString, line);
+        QFETCH(bool, record);
+        const auto fields = RecordLine::read(line);
+        QCOMPARE(fields.has_value(), record);
+        QCOMPARE(RecordLine::isRecord(line), record);
+        if (!record)
+            return;
+        QFETCH(QString, valueText);
+        QFETCH(QString, units);
+        QFETCH(int, status);
+        QFETCH(QString, detector);
+        QCOMPARE(fields->instrument, QStringLiteral("12345678901"));
+        QCOMPARE(fields->time, *DateTimeText::parse(u"2026-12-05 09:30:00"));
+        QCOMPARE(fields->valueText, valueText);
+        QCOMPARE(fields->value, NumberText::leadingNumber(valueText));
+        QCOMPARE(fields->units, units);
+        QCOMPARE(fields->status, status);
+        QCOMPARE(fields->detector, detector);
     }
 };
 

@@ -1,11 +1,15 @@
 #include "DateTimeText.h"
+#include "ListEncoding.h"
 #include "ListLineReader.h"
 #include "RecordLine.h"
 #include "SavedList.h"
 
 #include <QBuffer>
+#include <QElapsedTimer>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -35,6 +39,18 @@ QByteArray listBytes(int count, const QByteArray &lineEnd)
     for (int n = 0; n < count; ++n)
         bytes += '"' + RecordLine::format(reading(n)).toLatin1() + '"' + lineEnd;
     return bytes;
+}
+
+// A record line with its status one column to the left of the writer's.
+QString nearLayout(int n)
+{
+    MeasurementRecord r = reading(n);
+    r.vl = QStringLiteral("0.50");
+    r.Units = QStringLiteral("mR/h");
+    r.sta = 0;
+    const QString line = RecordLine::format(r);
+    return QString(line).replace(QStringLiteral("mR/h       0 HT50"),
+                                 QStringLiteral("mR/h      0  HT50"));
 }
 
 SavedList readBytes(const QByteArray &bytes)
@@ -81,27 +97,130 @@ private slots:
         QCOMPARE(list.firstSkippedLine, damagedLine);
     }
 
-    void aStrayLineAfterTheHeaderIsTheFirstDamagedLine()
+    void damagedLinesAreSkippedAndTheRecordsAfterThemKept_data()
     {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<int>("records");
+        QTest::addColumn<qint64>("skipped");
+        QTest::addColumn<qint64>("firstSkipped");
+
         const QByteArray header = listBytes(0, "\r\n");
-        const SavedList list = readBytes(header + "\"a damaged first record\"\r\n" +
-                                         listBytes(2, "\r\n").mid(header.size()));
-        QCOMPARE(list.header, Header);
-        QCOMPARE(list.records.size(), size_t(0));
-        QCOMPARE(list.firstSkippedLine, qint64(7));
+        const QByteArray records = listBytes(4, "\r\n").mid(header.size());
+        const qsizetype second = records.indexOf("\r\n\"") + 2;
+        const auto between = [&](const QByteArray &line) {
+            return header + records.left(second) + line + "\r\n" + records.mid(second);
+        };
+        QTest::newRow("stray line after the header")
+            << header + "\"a damaged first record\"\r\n" + records << 4 << qint64(1) << qint64(7);
+        QTest::newRow("torn line between records")
+            << between(records.mid(second, 25)) << 4 << qint64(1) << qint64(8);
+        QTest::newRow("torn line at the end")
+            << header + records + records.left(30) << 4 << qint64(1) << qint64(11);
+        QTest::newRow("NUL bytes") << between(QByteArray(77, '\0')) << 4 << qint64(1) << qint64(8);
+        QTest::newRow("10,000 characters")
+            << between(QByteArray(10'000, 'x')) << 4 << qint64(1) << qint64(8);
+        QByteArray near = header;
+        for (int n = 0; n < 5; ++n)
+            near += '"' + nearLayout(n).toLatin1() + "\"\r\n";
+        QTest::newRow("every record in a near layout") << near << 5 << qint64(0) << qint64(0);
+        QTest::newRow("two damaged lines")
+            << between("\"x\"\r\n\"y\"") << 4 << qint64(2) << qint64(8);
     }
 
-    void dataThatIsNoListSaysWhy()
+    void damagedLinesAreSkippedAndTheRecordsAfterThemKept()
     {
-        QVERIFY(!readBytes(QByteArray()).error.isEmpty());
-        QVERIFY(!readBytes(QByteArray(5000, '\x01')).error.isEmpty());
+        QFETCH(QByteArray, bytes);
+        QFETCH(int, records);
+        QFETCH(qint64, skipped);
+        QFETCH(qint64, firstSkipped);
+        const SavedList list = readBytes(bytes);
+        QCOMPARE(list.error, QString());
+        QCOMPARE(list.header, Header);
+        QCOMPARE(list.records.size(), size_t(records));
+        QCOMPARE(list.skippedLines, skipped);
+        QCOMPARE(list.firstSkippedLine, firstSkipped);
+        QCOMPARE(list.records.back().time.date(), QDate(2026, 12, 5));
+    }
+
+    void dataIsAListWhenItHoldsALegendOrARecord_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<bool>("list");
+        const QByteArray header = listBytes(0, "\r\n");
+        QTest::newRow("a new list, legend only") << header << true;
+        QTest::newRow("records without a legend") << listBytes(2, "\n").mid(header.size()) << true;
+        QTest::newRow("empty") << QByteArray() << false;
+        QTest::newRow("binary") << QByteArray(5000, '\x01') << false;
+        QTest::newRow("text") << QByteArray("just\nsome\nwords\n") << false;
+    }
+
+    void dataIsAListWhenItHoldsALegendOrARecord()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(bool, list);
+        QCOMPARE(readBytes(bytes).error.isEmpty(), list);
+    }
+
+    void aListIsReadAsUtf8OnlyWhenAllOfItIs_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<bool>("utf8");
+        QTest::newRow("ASCII") << listBytes(2, "\r\n") << false;
+        QTest::newRow("Latin-1 accents") << QByteArray("\"Department: Sant\xe9\"\r\n") << false;
+        QTest::newRow("UTF-8 accents") << QByteArray("\"Department: Sant\xc3\xa9\"\r\n") << true;
+        QTest::newRow("UTF-8 and a Latin-1 byte")
+            << QByteArray("\"Department: Sant\xc3\xa9\"\r\n\"Surveyor: Ren\xe9\"\r\n") << false;
+        QTest::newRow("UTF-8 across a block's end")
+            << QByteArray(256 * 1024 - 1, 'a') + "\xc3\xa9" << true;
+        QTest::newRow("cut short at the end") << QByteArray("Sant\xc3\xa9 \xc3") << false;
+    }
+
+    void aListIsReadAsUtf8OnlyWhenAllOfItIs()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(bool, utf8);
+        QBuffer buffer(&bytes);
+        QVERIFY(buffer.open(QIODevice::ReadOnly));
+        QCOMPARE(ListEncoding::isUtf8(buffer), utf8);
+        QCOMPARE(buffer.pos(), qint64(0));
+    }
+
+    void anAccentedLegendReadsTheSameInEitherEncoding()
+    {
+        const QString department = QStringLiteral("Department: Sant\u00e9 et Radioprotection");
+        const QByteArray records = listBytes(1, "\r\n").mid(listBytes(0, "\r\n").size());
+        for (const QByteArray &encoded : {department.toUtf8(), department.toLatin1()}) {
+            const SavedList list = readBytes('"' + encoded + "\"\r\n" + records);
+            QCOMPARE(list.header.value(0), department);
+            QCOMPARE(list.records.size(), size_t(1));
+        }
+    }
+
+    void whatIsNoRegularFileIsRefusedAtOnceWithItsKind_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("kind");
+        QTest::newRow("FIFO") << QStringLiteral("fifo") << QStringLiteral("a named pipe (FIFO)");
+        QTest::newRow("device") << QStringLiteral("/dev/zero") << QStringLiteral("a device");
+        QTest::newRow("folder") << QString() << QStringLiteral("a folder");
+        QTest::newRow("missing") << QStringLiteral("missing.lst")
+                                 << QStringLiteral("cannot be opened");
+    }
+
+    void whatIsNoRegularFileIsRefusedAtOnceWithItsKind()
+    {
+        QFETCH(QString, path);
+        QFETCH(QString, kind);
         QTemporaryDir dir;
-        QVERIFY(SavedList::read(dir.filePath(QStringLiteral("missing.lst")))
-                    .error.contains(QStringLiteral("missing.lst")));
-        // A line of megabytes is cut, and the list after it still read.
-        const SavedList list = readBytes(listBytes(1, "\n") + QByteArray(8'000'000, 'x') + "\n");
-        QCOMPARE(list.records.size(), size_t(1));
-        QCOMPARE(list.firstSkippedLine, qint64(8));
+        const QString fifo = dir.filePath(QStringLiteral("fifo"));
+        QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+        if (!path.startsWith(u'/'))
+            path = dir.filePath(path);
+        QElapsedTimer clock;
+        clock.start();
+        const SavedList list = SavedList::read(path);
+        QVERIFY(clock.elapsed() < 1000);
+        QVERIFY2(list.error.contains(kind) && list.error.contains(path), qPrintable(list.error));
     }
 
     void aFilePastTheLimitIsRefusedWithItsSizeAndTheLimit_data()

@@ -8,6 +8,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <sys/stat.h>
+
 namespace {
 
 const QStringList Legend{"Department: Health Physics", "Date: 2024-05-01", "Instrument Type: RM-2",
@@ -115,20 +117,6 @@ private slots:
         QCOMPARE(list.TotalRecords(), 3501);
     }
 
-    void aBadTimeStopsLoadingButReadingsStillAppend()
-    {
-        QString bad = recordText(3);
-        bad.replace(14, 10, QStringLiteral("2024-13-45"));
-        writeFile(m_path, headerBytes() + records(0, 3) + item(bad) + records(4, 2));
-        WorkingListFile list(m_path);
-        QCOMPARE(list.ReadDb(), WorkingListFile::LoadResult::StoppedAtBadTime);
-        QCOMPARE(list.TotalRecords(), 3);
-        QCOMPARE(list.LastRecIndex(), 2);
-        QVERIFY(list.isOpen());
-        QVERIFY(list.appendRecord(recordText(9)));
-        QVERIFY(readFile(m_path).endsWith(item(recordText(9))));
-    }
-
     void legendTextsThatLookLikeRecordsStayInTheHeader()
     {
         // Each text puts a date where a record line holds its time.
@@ -155,57 +143,93 @@ private slots:
         }
     }
 
-    void damagedFilesLoadWhatTheyHold_data()
+    void damagedFilesLoadEveryRecordAndCountTheSkippedLines_data()
     {
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<int>("total");
         QTest::addColumn<int>("lastIndex");
+        QTest::addColumn<qint64>("skipped");
+        QTest::addColumn<qint64>("firstSkipped");
 
-        QTest::newRow("empty") << QByteArray() << 0 << -1;
-        QTest::newRow("no header") << records(0, 4) << 4 << 3;
+        QTest::newRow("empty") << QByteArray() << 0 << -1 << qint64(0) << qint64(0);
+        QTest::newRow("no header") << records(0, 4) << 4 << 3 << qint64(0) << qint64(0);
         QTest::newRow("header cut short")
-            << headerBytes().left(headerBytes().indexOf("\"Instrument")) + records(0, 2) << 2 << 1;
-        // The stray line is a damaged first record, not a seventh header line.
+            << headerBytes().left(headerBytes().indexOf("\"Instrument")) + records(0, 2) << 2 << 1
+            << qint64(0) << qint64(0);
         QTest::newRow("stray line after the header")
-            << headerBytes() + item(QStringLiteral("stray")) + records(0, 2) << 0 << -1;
+            << headerBytes() + item(QStringLiteral("stray")) + records(0, 2) << 2 << 1 << qint64(1)
+            << qint64(7);
+        // A power cut tore a line; the next reading went on a line of its own.
+        const QByteArray torn = item(recordText(3)).left(22) + "\r\n";
+        QTest::newRow("torn line between records")
+            << headerBytes() + records(0, 3) + torn + records(4, 2) << 5 << 4 << qint64(1)
+            << qint64(10);
+        QTest::newRow("torn line at the end")
+            << headerBytes() + records(0, 3) + torn.chopped(2) << 3 << 2 << qint64(1) << qint64(10);
+        QString badTime = recordText(3);
+        badTime.replace(14, 10, QStringLiteral("2024-13-45"));
+        QTest::newRow("bad time") << headerBytes() + records(0, 3) + item(badTime) + records(4, 2)
+                                  << 5 << 4 << qint64(1) << qint64(10);
         QTest::newRow("records without quotes")
-            << headerBytes() + recordText(0).toLatin1() + "\n" + records(1, 1) << 2 << 1;
+            << headerBytes() + recordText(0).toLatin1() + "\n" + records(1, 1) << 2 << 1
+            << qint64(0) << qint64(0);
         QTest::newRow("LF only, no final break")
             << headerBytes().replace("\r\n", "\n") + records(0, 2).replace("\r\n", "\n").chopped(1)
-            << 2 << 1;
+            << 2 << 1 << qint64(0) << qint64(0);
         QByteArray garbage(100'000, '\0');
         for (int i = 0; i < garbage.size(); ++i)
             garbage[i] = static_cast<char>((i * 7919 + i / 13) % 256);
-        QTest::newRow("binary garbage") << headerBytes() + garbage << 0 << -1;
-
+        QTest::newRow("binary garbage")
+            << headerBytes() + garbage << 0 << -1 << qint64(-1) << qint64(7);
         // A record line running on for megabytes is cut, its start still read.
         QByteArray longRecord =
             item(recordText(0)).chopped(2) + QByteArray(20'000'000, 'x') + "\r\n";
-        QTest::newRow("huge record") << headerBytes() + longRecord + records(1, 1) << 2 << 1;
+        QTest::newRow("huge record")
+            << headerBytes() + longRecord + records(1, 1) << 2 << 1 << qint64(0) << qint64(0);
         QTest::newRow("huge line after 3001")
             << headerBytes() + records(0, 3001) + QByteArray(9'000'000, 'y') + "\n" +
                    records(3001, 10)
-            << 3012 << 3000;
+            << 3011 << 3000 << qint64(1) << qint64(3008);
     }
 
-    void damagedFilesLoadWhatTheyHold()
+    void damagedFilesLoadEveryRecordAndCountTheSkippedLines()
     {
         QFETCH(QByteArray, bytes);
         QFETCH(int, total);
         QFETCH(int, lastIndex);
+        QFETCH(qint64, skipped);
+        QFETCH(qint64, firstSkipped);
         writeFile(m_path, bytes);
         WorkingListFile list(m_path);
-        list.ReadDb();
+        const WorkingListFile::LoadResult result = list.ReadDb();
         QCOMPARE(list.TotalRecords(), total);
         QCOMPARE(list.LastRecIndex(), lastIndex);
+        // -1: some lines, however many the garbage holds.
+        if (skipped >= 0)
+            QCOMPARE(list.skippedLines(), skipped);
+        else
+            QVERIFY(list.skippedLines() > 0);
+        QCOMPARE(list.firstSkippedLine(), list.skippedLines() > 0 ? firstSkipped : 0);
+        QCOMPARE(result, list.skippedLines() > 0 ? WorkingListFile::LoadResult::LinesSkipped
+                                                 : WorkingListFile::LoadResult::Loaded);
         QVERIFY(list.isOpen());
 
         // A reading appended after the damage is read back as one more record.
-        const WorkingListFile::LoadResult result = list.ReadDb();
         QVERIFY(list.appendRecord(recordText(5000)));
         QCOMPARE(list.ReadDb(), result);
-        if (result == WorkingListFile::LoadResult::Loaded)
-            QCOMPARE(list.TotalRecords(), total + 1);
+        QCOMPARE(list.TotalRecords(), total + 1);
+    }
+
+    void aWorkingListThatIsANamedPipeIsRefusedWithoutWaiting()
+    {
+        QCOMPARE(::mkfifo(QFile::encodeName(m_path).constData(), 0600), 0);
+        WorkingListFile list(m_path);
+        QCOMPARE(list.ReadDb(), WorkingListFile::LoadResult::NotReadable);
+        QVERIFY2(list.refusal().contains(QStringLiteral("a named pipe (FIFO)")),
+                 qPrintable(list.refusal()));
+        QVERIFY(!WorkingListFile::FileExist(m_path));
+        QVERIFY(!list.OpenNewTempFile(Legend));
+        QFile::remove(m_path);
     }
 
     void aFileRemovedWhileOpenStartsAgainWithItsHeaderQuotesAndAll()
