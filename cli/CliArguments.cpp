@@ -133,10 +133,11 @@ CliArguments::Outcome CliArguments::parse(const QStringList &arguments)
     const QCommandLineOption pdf = option("pdf", "The report to write.", "OUT.pdf");
     const QCommandLineOption interval =
         option("interval", "The online interval, minutes and seconds (00:01 to 99:99).", "MM:SS");
-    const QCommandLineOption mqtt = option(
-        "mqtt", "Also publish each reading and the alarms to this MQTT broker: mqtt://host[:port] "
-                "or mqtts://host[:port] (TLS).",
-        "URL");
+    const QCommandLineOption mqtt =
+        option("mqtt",
+               "Also publish each reading and the alarms to this MQTT broker: mqtt://host[:port] "
+               "or mqtts://host[:port] (TLS).",
+               "URL");
     const QCommandLineOption topic =
         option("topic", "The broker's topics begin with this (default: tesk/<instrument number>).",
                "PREFIX");

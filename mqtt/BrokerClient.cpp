@@ -146,7 +146,8 @@ void BrokerClient::connectNow()
     }
     setState(State::Connecting);
     const QByteArray host = address.host.toUtf8();
-    const int rc = mosquitto_connect_async(m_mosq, host.constData(), address.port, KeepAliveSeconds);
+    const int rc =
+        mosquitto_connect_async(m_mosq, host.constData(), address.port, KeepAliveSeconds);
     if (rc != MOSQ_ERR_SUCCESS) {
         failed(rc);
         return;
@@ -319,10 +320,9 @@ void BrokerClient::pump()
         PublishQueue::Message message = m_queue.takeFirst();
         const QByteArray topic = message.topic.toUtf8();
         int mid = 0;
-        const int rc =
-            mosquitto_publish(m_mosq, &mid, topic.constData(),
-                              static_cast<int>(message.payload.size()),
-                              message.payload.constData(), 1, message.retain);
+        const int rc = mosquitto_publish(m_mosq, &mid, topic.constData(),
+                                         static_cast<int>(message.payload.size()),
+                                         message.payload.constData(), 1, message.retain);
         if (rc != MOSQ_ERR_SUCCESS) {
             // The loss of the connection is seen by the next loop step.
             std::deque<PublishQueue::Message> back;

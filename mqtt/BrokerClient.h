@@ -117,8 +117,8 @@ private:
     std::deque<Sent> m_inFlight;
     State m_state = State::Stopped;
     QDateTime m_awaySince;
-    QString m_refusal;     // set when the broker or TLS refused the client
-    QString m_tlsProblem;  // the library's last TLS error text
+    QString m_refusal;    // set when the broker or TLS refused the client
+    QString m_tlsProblem; // the library's last TLS error text
     bool m_stopping = false;
     int m_offlineMid = -1;
     bool m_offlineAcknowledged = false;

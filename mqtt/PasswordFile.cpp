@@ -40,8 +40,8 @@ bool PasswordFile::write(const QString &path, const QString &password, QString *
     if (!file.open(QIODevice::WriteOnly) ||
         !file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner) ||
         file.write(password.toUtf8() + '\n') < 0 || !file.commit()) {
-        *problem = QObject::tr("The password file %1 cannot be written: %2")
-                       .arg(path, file.errorString());
+        *problem =
+            QObject::tr("The password file %1 cannot be written: %2").arg(path, file.errorString());
         return false;
     }
     return true;

@@ -5,9 +5,10 @@
 
 #include <deque>
 
-// The messages waiting for the broker, in order. Bounded: when it is full the
-// oldest reading goes to make room and is counted; the other messages (state
-// and alarm changes) are few and never dropped.
+// The messages waiting for the broker, in order. Bounded in readings: when
+// it holds `capacity` readings the oldest goes to make room for a new one and
+// is counted; the other messages (alarm changes, the count of dropped
+// readings) are few, never dropped and not counted against the bound.
 class PublishQueue
 {
 public:
@@ -37,5 +38,6 @@ private:
 
     qsizetype m_capacity;
     std::deque<Message> m_messages;
+    qsizetype m_readings = 0;
     qint64 m_dropped = 0;
 };

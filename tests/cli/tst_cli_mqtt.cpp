@@ -60,7 +60,8 @@ struct Monitor
             const QByteArray item = line.trimmed();
             if (item.size() < 2)
                 continue;
-            if (const auto fields = RecordLine::read(QString::fromLatin1(item.mid(1, item.size() - 2))))
+            if (const auto fields =
+                    RecordLine::read(QString::fromLatin1(item.mid(1, item.size() - 2))))
                 values.append(QString::number(fields->value, 'f', 2));
         }
         return values;
@@ -83,9 +84,11 @@ QStringList valuesOf(const QStringList &payloads)
 {
     QStringList values;
     for (const QString &payload : payloads)
-        values.append(QString::number(
-            QJsonDocument::fromJson(payload.toUtf8()).object().value(QStringLiteral("value")).toDouble(),
-            'f', 2));
+        values.append(QString::number(QJsonDocument::fromJson(payload.toUtf8())
+                                          .object()
+                                          .value(QStringLiteral("value"))
+                                          .toDouble(),
+                                      'f', 2));
     return values;
 }
 
@@ -122,19 +125,23 @@ private slots:
         QVERIFY2(monitor.exitCode() == 0, qPrintable(monitor.errors()));
         // The clean end publishes what waited before "offline".
         QVERIFY(QTest::qWaitFor(
-            [&] { return subscriber->payloadsOf(Prefix + QStringLiteral("/state")).endsWith(QStringLiteral("offline")); },
+            [&] {
+                return subscriber->payloadsOf(Prefix + QStringLiteral("/state"))
+                    .endsWith(QStringLiteral("offline"));
+            },
             Patience));
         const QStringList stored = monitor.storedValues();
         QVERIFY(stored.size() >= 1000);
         QCOMPARE(valuesOf(subscriber->payloadsOf(readings)), stored);
         const QJsonObject first =
             QJsonDocument::fromJson(subscriber->payloadsOf(readings).first().toUtf8()).object();
-        QCOMPARE(first.keys(), (QStringList{QStringLiteral("detector"), QStringLiteral("instrument"),
-                                            QStringLiteral("level"), QStringLiteral("marked"),
-                                            QStringLiteral("status"), QStringLiteral("status_word"),
-                                            QStringLiteral("time"), QStringLiteral("units"),
-                                            QStringLiteral("value")}));
-        QCOMPARE(first.value(QStringLiteral("instrument")).toString(), QStringLiteral("SIM-0000001"));
+        QCOMPARE(first.keys(), (QStringList{QStringLiteral("detector"),
+                                            QStringLiteral("instrument"), QStringLiteral("level"),
+                                            QStringLiteral("marked"), QStringLiteral("status"),
+                                            QStringLiteral("status_word"), QStringLiteral("time"),
+                                            QStringLiteral("units"), QStringLiteral("value")}));
+        QCOMPARE(first.value(QStringLiteral("instrument")).toString(),
+                 QStringLiteral("SIM-0000001"));
         QVERIFY(first.value(QStringLiteral("value")).isDouble());
     }
 
@@ -156,8 +163,8 @@ private slots:
         QVERIFY(QTest::qWaitFor(
             [&] { return monitor.errors().contains(QStringLiteral("is away")); }, Patience));
         // About three seconds of readings stored without the broker.
-        QVERIFY(QTest::qWaitFor(
-            [&] { return monitor.storedValues().size() >= storedAtStop + 150; }, Patience));
+        QVERIFY(QTest::qWaitFor([&] { return monitor.storedValues().size() >= storedAtStop + 150; },
+                                Patience));
         QVERIFY(broker.start());
         subscriber = broker.subscribe(Prefix, QStringLiteral("outage"));
         QVERIFY(QTest::qWaitFor(
@@ -166,7 +173,10 @@ private slots:
         QVERIFY(monitor.end(SIGINT));
         QVERIFY2(monitor.exitCode() == 0, qPrintable(monitor.errors()));
         QVERIFY(QTest::qWaitFor(
-            [&] { return subscriber->payloadsOf(Prefix + QStringLiteral("/state")).endsWith(QStringLiteral("offline")); },
+            [&] {
+                return subscriber->payloadsOf(Prefix + QStringLiteral("/state"))
+                    .endsWith(QStringLiteral("offline"));
+            },
             Patience));
         QStringList received;
         for (const TestBroker::Message &m : before + subscriber->update())
@@ -186,7 +196,10 @@ private slots:
             const qsizetype seen = subscriber->payloadsOf(state).size();
             Monitor monitor(h, broker.url());
             QVERIFY2(QTest::qWaitFor(
-                         [&] { return subscriber->payloadsOf(state).mid(seen).contains(QStringLiteral("online")); },
+                         [&] {
+                             return subscriber->payloadsOf(state).mid(seen).contains(
+                                 QStringLiteral("online"));
+                         },
                          Patience),
                      qPrintable(monitor.errors()));
             QVERIFY(monitor.end(signal));
@@ -210,8 +223,9 @@ private slots:
         h.settings->WriteProfileKey(QStringLiteral("LostContactInterval"), QStringLiteral("1"));
         Monitor monitor(h, broker.url());
         const QString alarm = Prefix + QStringLiteral("/alarm");
-        QVERIFY2(QTest::qWaitFor([&] { return subscriber->payloadsOf(alarm).size() >= 4; }, Patience),
-                 qPrintable(monitor.errors()));
+        QVERIFY2(
+            QTest::qWaitFor([&] { return subscriber->payloadsOf(alarm).size() >= 4; }, Patience),
+            qPrintable(monitor.errors()));
         QCOMPARE(subscriber->payloadsOf(alarm).mid(0, 4),
                  (QStringList{QStringLiteral("ok"), QStringLiteral("warning"),
                               QStringLiteral("alarm"), QStringLiteral("ok")}));
@@ -231,7 +245,10 @@ private slots:
         {
             Monitor monitor(h, broker.url(), {QStringLiteral("--cafile"), broker.caFile()});
             QVERIFY2(QTest::qWaitFor(
-                         [&] { return subscriber->payloadsOf(Prefix + QStringLiteral("/state")).contains(QStringLiteral("online")); },
+                         [&] {
+                             return subscriber->payloadsOf(Prefix + QStringLiteral("/state"))
+                                 .contains(QStringLiteral("online"));
+                         },
                          Patience),
                      qPrintable(monitor.errors()));
             QVERIFY(monitor.end(SIGINT));
@@ -257,8 +274,8 @@ private slots:
                                       << QStringLiteral("must begin with mqtt://");
         QTest::newRow("bad port") << QStringLiteral("mqtt://127.0.0.1:99999") << false << 2
                                   << QStringLiteral("not usable");
-        QTest::newRow("wrong password") << QString() << true << 1
-                                        << QStringLiteral("not authorised");
+        QTest::newRow("wrong password")
+            << QString() << true << 1 << QStringLiteral("not authorised");
         QTest::newRow("nobody listening") << QStringLiteral("mqtt://127.0.0.1:%1") << false << -1
                                           << QStringLiteral("Connection refused");
     }

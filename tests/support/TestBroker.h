@@ -118,14 +118,14 @@ public:
         broker = startProcess(QStringLiteral("/usr/sbin/mosquitto"),
                               {QStringLiteral("-c"), path(QStringLiteral("mosquitto.conf"))});
         return QTest::qWaitFor(
-            [this] {
-                if (broker->state() == QProcess::NotRunning)
-                    return true;
-                QTcpSocket probe;
-                probe.connectToHost(QStringLiteral("127.0.0.1"), port);
-                return probe.waitForConnected(200);
-            },
-            PatienceMs) &&
+                   [this] {
+                       if (broker->state() == QProcess::NotRunning)
+                           return true;
+                       QTcpSocket probe;
+                       probe.connectToHost(QStringLiteral("127.0.0.1"), port);
+                       return probe.waitForConnected(200);
+                   },
+                   PatienceMs) &&
                broker->state() == QProcess::Running;
     }
 
@@ -171,7 +171,8 @@ public:
         QStringList arguments{QStringLiteral("-h"), QStringLiteral("127.0.0.1"),
                               QStringLiteral("-p"), QString::number(port),
                               QStringLiteral("-q"), QStringLiteral("1"),
-                              QStringLiteral("-t"), topic, QStringLiteral("-m"), payload};
+                              QStringLiteral("-t"), topic,
+                              QStringLiteral("-m"), payload};
         if (options.tls)
             arguments << QStringLiteral("--cafile") << caFile();
         pub.start(QStringLiteral("mosquitto_pub"), arguments + credentials());
@@ -223,22 +224,21 @@ private:
                           QStringLiteral("/CN=Test %1").arg(ca), QStringLiteral("-keyout"),
                           ca + QStringLiteral("-key.pem"), QStringLiteral("-out"),
                           ca + QStringLiteral(".pem")});
-        run(openssl, {QStringLiteral("req"), QStringLiteral("-newkey"), QStringLiteral("rsa:2048"),
-                      QStringLiteral("-nodes"), QStringLiteral("-subj"),
-                      QStringLiteral("/CN=127.0.0.1"), QStringLiteral("-keyout"),
-                      QStringLiteral("server-key.pem"), QStringLiteral("-out"),
-                      QStringLiteral("server.csr")});
+        run(openssl,
+            {QStringLiteral("req"), QStringLiteral("-newkey"), QStringLiteral("rsa:2048"),
+             QStringLiteral("-nodes"), QStringLiteral("-subj"), QStringLiteral("/CN=127.0.0.1"),
+             QStringLiteral("-keyout"), QStringLiteral("server-key.pem"), QStringLiteral("-out"),
+             QStringLiteral("server.csr")});
         QFile extensions(path(QStringLiteral("server.ext")));
         if (extensions.open(QIODevice::WriteOnly))
             extensions.write("subjectAltName=IP:127.0.0.1\n");
         extensions.close();
         run(openssl, {QStringLiteral("x509"), QStringLiteral("-req"), QStringLiteral("-in"),
-                      QStringLiteral("server.csr"), QStringLiteral("-CA"),
-                      QStringLiteral("ca.pem"), QStringLiteral("-CAkey"),
-                      QStringLiteral("ca-key.pem"), QStringLiteral("-CAcreateserial"),
-                      QStringLiteral("-days"), QStringLiteral("2"), QStringLiteral("-extfile"),
-                      QStringLiteral("server.ext"), QStringLiteral("-out"),
-                      QStringLiteral("server.pem")});
+                      QStringLiteral("server.csr"), QStringLiteral("-CA"), QStringLiteral("ca.pem"),
+                      QStringLiteral("-CAkey"), QStringLiteral("ca-key.pem"),
+                      QStringLiteral("-CAcreateserial"), QStringLiteral("-days"),
+                      QStringLiteral("2"), QStringLiteral("-extfile"), QStringLiteral("server.ext"),
+                      QStringLiteral("-out"), QStringLiteral("server.pem")});
     }
 
     void writeConfiguration()
@@ -252,9 +252,8 @@ private:
             conf += "allow_anonymous true\n";
         } else {
             const QString passwords = path(QStringLiteral("passwords"));
-            run(QStringLiteral("mosquitto_passwd"),
-                {QStringLiteral("-c"), QStringLiteral("-b"), passwords, options.user,
-                 options.password});
+            run(QStringLiteral("mosquitto_passwd"), {QStringLiteral("-c"), QStringLiteral("-b"),
+                                                     passwords, options.user, options.password});
             conf += "allow_anonymous false\npassword_file " + passwords.toUtf8() + "\n";
         }
         // Sessions outlive a restart; the broker keeps the test's user, which
