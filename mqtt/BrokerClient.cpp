@@ -112,6 +112,8 @@ void BrokerClient::connectNow()
     }
     mosquitto_int_option(m_mosq, MOSQ_OPT_PROTOCOL_VERSION, MQTT_PROTOCOL_V311);
     mosquitto_int_option(m_mosq, MOSQ_OPT_SEND_MAXIMUM, MaxInFlight);
+    // Each reading goes out at once rather than wait for the previous one's acknowledgement.
+    mosquitto_int_option(m_mosq, MOSQ_OPT_TCP_NODELAY, 1);
     mosquitto_connect_callback_set(m_mosq, &BrokerClient::onConnect);
     mosquitto_publish_callback_set(m_mosq, &BrokerClient::onPublish);
     mosquitto_log_callback_set(m_mosq, &BrokerClient::onLog);

@@ -139,16 +139,17 @@ public:
     }
 
     // A subscriber with a lasting session under `id`: what is published while
-    // it is away waits for it at the broker.
-    std::unique_ptr<Subscriber> subscribe(const QString &prefix, const QString &id)
+    // it is away waits for it at the broker. Its lines begin with the topic.
+    std::unique_ptr<Subscriber> subscribe(const QString &prefix, const QString &id,
+                                          const QStringList &output = {QStringLiteral("-v")})
     {
         auto subscriber = std::make_unique<Subscriber>();
-        QStringList arguments{QStringLiteral("-h"), QStringLiteral("127.0.0.1"),
-                              QStringLiteral("-p"), QString::number(port),
-                              QStringLiteral("-q"), QStringLiteral("1"),
-                              QStringLiteral("-v"), QStringLiteral("-c"),
-                              QStringLiteral("-i"), id,
-                              QStringLiteral("-t"), prefix + QStringLiteral("/#")};
+        QStringList arguments{
+            QStringLiteral("-h"),  QStringLiteral("127.0.0.1"),  QStringLiteral("-p"),
+            QString::number(port), QStringLiteral("-q"),         QStringLiteral("1"),
+            QStringLiteral("-c"),  QStringLiteral("-i"),         id,
+            QStringLiteral("-t"),  prefix + QStringLiteral("/#")};
+        arguments << output;
         if (options.tls)
             arguments << QStringLiteral("--cafile") << caFile();
         arguments << credentials();
@@ -256,6 +257,8 @@ private:
                                                      passwords, options.user, options.password});
             conf += "allow_anonymous false\npassword_file " + passwords.toUtf8() + "\n";
         }
+        // A subscriber slower than the readings for a while loses none of them.
+        conf += "max_queued_messages 1000000\n";
         // Sessions outlive a restart; the broker keeps the test's user, which
         // can write the folder, when started by root.
         conf += "persistence true\npersistence_location " + dir.path().toUtf8() + "/\n";
