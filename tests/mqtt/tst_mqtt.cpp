@@ -111,6 +111,8 @@ private slots:
         const QDateTime taken(QDate(2026, 12, 5), QTime(9, 30, 7), Qt::UTC);
         const QJsonObject json =
             QJsonDocument::fromJson(ReadingMessage::json(r, taken, 0.2, 5)).object();
+        QCOMPARE(json.keys(), (QStringList{"detector", "instrument", "level", "marked", "status",
+                                           "status_word", "time", "units", "value"}));
         QCOMPARE(json.value(QStringLiteral("time")).toString(),
                  QStringLiteral("2026-12-05T09:30:07+01:00"));
         QCOMPARE(json.value(QStringLiteral("value")).toDouble(), 3.45);
