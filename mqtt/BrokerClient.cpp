@@ -1,5 +1,7 @@
 #include "BrokerClient.h"
 
+#include "Clock.h"
+
 #include <QFileInfo>
 #include <QSocketNotifier>
 
@@ -19,13 +21,14 @@ void initialiseLibrary()
     Q_UNUSED(initialised);
 }
 
+const SystemClock systemClock;
 const QByteArray Online = QByteArrayLiteral("online");
 const QByteArray Offline = QByteArrayLiteral("offline");
 
 } // namespace
 
 BrokerClient::BrokerClient(QObject *parent, qsizetype queueCapacity)
-    : QObject(parent), m_queueCapacity(queueCapacity), m_queue(queueCapacity)
+    : QObject(parent), m_clock(&systemClock), m_queueCapacity(queueCapacity), m_queue(queueCapacity)
 {
     initialiseLibrary();
     m_housekeeping.setInterval(1000);
@@ -248,7 +251,7 @@ void BrokerClient::connectionLost(const QString &reason)
         return;
     }
     if (wasConnected || !m_awaySince.isValid())
-        m_awaySince = QDateTime::currentDateTime();
+        m_awaySince = m_clock->now();
     const int delay = m_backoff.nextDelayMs();
     setState(State::Away);
     emit note(tr("The broker at %1 is away (%2); trying again in %3 s.")

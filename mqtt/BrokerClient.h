@@ -11,6 +11,7 @@
 
 #include <deque>
 
+class Clock;
 struct mosquitto;
 class QSocketNotifier;
 
@@ -56,8 +57,11 @@ public:
     // once when the broker is not connected.
     void stop();
 
+    // The clock of awaySince(); the computer's by default.
+    void setClock(const Clock &clock) { m_clock = &clock; }
+
     State state() const { return m_state; }
-    // The first moment of the current absence (local time).
+    // The first moment of the current absence (wall-clock time).
     QDateTime awaySince() const { return m_awaySince; }
     const BrokerSettings &settings() const { return m_settings; }
     // Messages not yet acknowledged by the broker.
@@ -105,6 +109,7 @@ private:
     QString describe(int rc) const;
 
     BrokerSettings m_settings;
+    const Clock *m_clock;
     mosquitto *m_mosq = nullptr;
     QPointer<QSocketNotifier> m_reader;
     QPointer<QSocketNotifier> m_writer;

@@ -24,6 +24,7 @@ BrokerCommand::BrokerCommand(MainController &controller, QObject *parent)
     connect(&controller.alarms(), &AlarmMonitor::alarmLevelChanged, &m_publisher,
             &ReadingPublisher::alarm);
     BrokerClient &client = m_publisher.client();
+    client.setClock(controller.clock());
     connect(&client, &BrokerClient::note, &controller.trace(), &TraceLog::addLine);
     connect(&client, &BrokerClient::stateChanged, this, &BrokerCommand::showState);
     connect(&client, &BrokerClient::refused, this, [this] { m_refused = true; });

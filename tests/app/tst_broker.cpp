@@ -102,7 +102,7 @@ private slots:
         QCOMPARE(published, listed);
 
         broker.stop();
-        QTRY_VERIFY_WITH_TIMEOUT(linkLine->text().contains(QStringLiteral(": away since ")),
+        QTRY_VERIFY_WITH_TIMEOUT(linkLine->text().endsWith(QStringLiteral(": away since 09:30")),
                                  TestBroker::PatienceMs);
         // Collecting goes on without the broker.
         const qsizetype stored = program.listLines().size();
