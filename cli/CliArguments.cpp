@@ -44,6 +44,12 @@ QCommandLineOption option(const char *name, const char *description, const char 
                               QString::fromLatin1(value));
 }
 
+bool validTopicPrefix(const QString &prefix)
+{
+    return !prefix.isEmpty() && !prefix.contains(QChar(u'+')) && !prefix.contains(QChar(u'#')) &&
+           !prefix.endsWith(QChar(u'/')) && !prefix.contains(QChar(u'\0'));
+}
+
 } // namespace
 
 QString CliArguments::overview()
@@ -127,13 +133,29 @@ CliArguments::Outcome CliArguments::parse(const QStringList &arguments)
     const QCommandLineOption pdf = option("pdf", "The report to write.", "OUT.pdf");
     const QCommandLineOption interval =
         option("interval", "The online interval, minutes and seconds (00:01 to 99:99).", "MM:SS");
+    const QCommandLineOption mqtt =
+        option("mqtt",
+               "Also publish each reading and the alarms to this MQTT broker: mqtt://host[:port] "
+               "or mqtts://host[:port] (TLS).",
+               "URL");
+    const QCommandLineOption topic =
+        option("topic", "The broker's topics begin with this (default: tesk/<instrument number>).",
+               "PREFIX");
+    const QCommandLineOption mqttUser = option("mqtt-user", "The user name at the broker.", "NAME");
+    const QCommandLineOption mqttPasswordFile = option(
+        "mqtt-password-file", "The password at the broker: the first line of this file.", "FILE");
+    const QCommandLineOption caFile =
+        option("cafile",
+               "mqtts: the certificate of the authority that signed the broker's (default: the "
+               "system's).",
+               "FILE");
     parser.addOption(help);
     if (onLine)
         parser.addOption(port);
     if (collects)
         parser.addOptions({list, append, fresh});
     if (command == Command::Monitor)
-        parser.addOption(interval);
+        parser.addOptions({interval, mqtt, topic, mqttUser, mqttPasswordFile, caFile});
     if (command == Command::Download || command == Command::Export)
         parser.addOptions({workbook, workbookTemplate, replace});
     if (command == Command::Report)
@@ -191,6 +213,30 @@ CliArguments::Outcome CliArguments::parse(const QStringList &arguments)
         !parseInterval(parser.value(interval), request.minutes, request.seconds))
         return usageError(QObject::tr("--interval MM:SS is missing or not an interval from "
                                       "00:01 to 99:99."));
+    if (command == Command::Monitor) {
+        if (parser.isSet(mqtt)) {
+            QString problem;
+            request.broker = BrokerAddress::parse(parser.value(mqtt), &problem);
+            if (!request.broker)
+                return usageError(problem);
+        } else if (parser.isSet(topic) || parser.isSet(mqttUser) ||
+                   parser.isSet(mqttPasswordFile) || parser.isSet(caFile)) {
+            return usageError(QObject::tr("--topic, --mqtt-user, --mqtt-password-file and "
+                                          "--cafile need --mqtt URL."));
+        }
+        request.topicPrefix = parser.value(topic);
+        if (parser.isSet(topic) && !validTopicPrefix(request.topicPrefix))
+            return usageError(QObject::tr("--topic \"%1\" is not usable: give a topic without "
+                                          "+ or # that does not end in /.")
+                                  .arg(request.topicPrefix));
+        request.brokerUser = parser.value(mqttUser);
+        request.brokerPasswordFile = parser.value(mqttPasswordFile);
+        request.caFile = parser.value(caFile);
+        if (!request.brokerPasswordFile.isEmpty() && request.brokerUser.isEmpty())
+            return usageError(QObject::tr("--mqtt-password-file needs --mqtt-user NAME."));
+        if (!request.caFile.isEmpty() && request.broker && !request.broker->tls)
+            return usageError(QObject::tr("--cafile needs an mqtts:// broker."));
+    }
     if (command == Command::Download || command == Command::Export) {
         request.workbook = parser.value(workbook);
         request.workbookTemplate = parser.value(workbookTemplate);

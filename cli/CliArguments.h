@@ -1,5 +1,7 @@
 #pragma once
 
+#include "BrokerAddress.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -28,6 +30,12 @@ public:
         bool replacePdf = false;
         int minutes = 0;
         int seconds = 0;
+        // monitor: readings and alarms to an MQTT broker as well
+        std::optional<BrokerAddress> broker;
+        QString topicPrefix; // empty: tesk/<instrument number>
+        QString brokerUser;
+        QString brokerPasswordFile;
+        QString caFile;
     };
 
     // Exit codes of the program.

@@ -6,6 +6,7 @@
 #include "MeasurementDecoder.h"
 #include "MeterSession.h"
 #include "NumberText.h"
+#include "PasswordFile.h"
 #include "ProfileFile.h"
 #include "RecordLine.h"
 #include "SilentSoundPlayer.h"
@@ -25,10 +26,29 @@ MonitorCommand::MonitorCommand(const CliArguments::Request &request, QStringList
                        m_alarms.LostContactInterval);
     connect(&m_session, &MeterSession::meterAnswered, this, &MonitorCommand::answered);
     connect(&m_alarms, &AlarmMonitor::alarmLevelChanged, this, &MonitorCommand::alarmLevelChanged);
+    connect(&m_publisher.client(), &BrokerClient::note, this,
+            [this](const QString &line) { m_output.message(line); });
+    connect(&m_publisher.client(), &BrokerClient::refused, this, &MonitorCommand::brokerRefused);
 }
 
 void MonitorCommand::start()
 {
+    if (m_request.broker) {
+        m_broker.address = *m_request.broker;
+        m_broker.user = m_request.brokerUser;
+        m_broker.caFile = m_request.caFile;
+        if (!m_request.brokerPasswordFile.isEmpty()) {
+            QString problem;
+            const std::optional<QString> password =
+                PasswordFile::read(m_request.brokerPasswordFile, &problem);
+            if (!password) {
+                m_output.message(problem);
+                finish(CliArguments::UsageError);
+                return;
+            }
+            m_broker.password = *password;
+        }
+    }
     if (!openListAndPort())
         return;
     m_session.testMeter();
@@ -39,6 +59,12 @@ void MonitorCommand::answered(const QString &instrument)
     m_session.link().sendFrame(CommandFrame::onlineStart(m_request.minutes, m_request.seconds));
     m_collecting = true;
     m_alarms.setLostContactTimerEnabled(true);
+    if (m_request.broker && !m_publisher.isStarted()) {
+        m_publisher.start(m_broker, m_request.topicPrefix.isEmpty()
+                                        ? ReadingPublisher::defaultPrefix(instrument)
+                                        : m_request.topicPrefix);
+        m_publisher.alarm(m_alarms.AlarmLevel);
+    }
     m_output.message(tr("Collecting readings of instrument %1 every %2:%3 into %4; Ctrl+C stops.")
                          .arg(instrument,
                               QString::number(m_request.minutes).rightJustified(2, QChar(u'0')),
@@ -50,12 +76,15 @@ void MonitorCommand::reading(const QByteArray &message)
 {
     if (!m_collecting || MeasurementDecoder::isEndOfData(message))
         return;
-    const MeasurementRecord r = MeasurementDecoder::GetDataFromMess(message, false, m_clock.now());
-    // In the file before it is shown.
-    if (m_list.appendRecord(RecordLine::format(r)))
+    const QDateTime now = m_clock.now();
+    const MeasurementRecord r = MeasurementDecoder::GetDataFromMess(message, false, now);
+    // In the file before it is shown or published.
+    if (m_list.appendRecord(RecordLine::format(r))) {
         ++m_readings;
-    else
+        m_publisher.reading(r, now, m_alarms.Threshold1, m_alarms.Threshold2);
+    } else {
         ++m_unwritten;
+    }
     m_output.line(QStringList{r.time, r.vl.trimmed() + QChar(u' ') + r.Units, r.status, r.Detector,
                               r.InstNum.trimmed()}
                       .join(QChar(u'\t')));
@@ -65,6 +94,7 @@ void MonitorCommand::reading(const QByteArray &message)
 
 void MonitorCommand::alarmLevelChanged(int level)
 {
+    m_publisher.alarm(level);
     switch (level) {
     case AlarmMonitor::AboveThreshold1:
         m_output.message(tr("Warning: %1 is above the warning level %2.")
@@ -84,7 +114,7 @@ void MonitorCommand::alarmLevelChanged(int level)
     }
 }
 
-void MonitorCommand::interrupt()
+void MonitorCommand::stopCollecting()
 {
     m_alarms.setLostContactTimerEnabled(false);
     if (m_collecting) {
@@ -94,13 +124,18 @@ void MonitorCommand::interrupt()
     }
     m_session.close();
     m_list.close();
+}
+
+void MonitorCommand::interrupt()
+{
+    stopCollecting();
     m_output.message(tr("Stopped: %1 readings written to %2.").arg(m_readings).arg(m_request.list));
     if (m_unwritten > 0) {
         m_output.message(tr("%1 readings could not be written.").arg(m_unwritten));
-        finish(CliArguments::Failure);
+        end(CliArguments::Failure);
         return;
     }
-    finish(CliArguments::Success);
+    end(CliArguments::Success);
 }
 
 void MonitorCommand::failed(const QString &reason)
@@ -111,5 +146,24 @@ void MonitorCommand::failed(const QString &reason)
     m_list.close();
     m_output.message(reason);
     m_output.message(tr("%1 readings written to %2.").arg(m_readings).arg(m_request.list));
-    finish(CliArguments::Failure);
+    end(CliArguments::Failure);
+}
+
+void MonitorCommand::brokerRefused(const QString &reason)
+{
+    Q_UNUSED(reason); // the client's note said it
+    stopCollecting();
+    m_output.message(tr("Stopped: %1 readings written to %2.").arg(m_readings).arg(m_request.list));
+    end(CliArguments::Failure);
+}
+
+void MonitorCommand::end(int exitCode)
+{
+    if (!m_publisher.isStarted()) {
+        finish(exitCode);
+        return;
+    }
+    connect(&m_publisher.client(), &BrokerClient::stopped, this,
+            [this, exitCode] { finish(exitCode); });
+    m_publisher.stop();
 }

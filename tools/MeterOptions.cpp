@@ -108,6 +108,8 @@ std::optional<MeterOptions> MeterOptions::fromArguments(const QStringList &argum
     const auto closeAfter =
         p.add("close-after", "Close the line after n stored readings were sent.", "n");
     const auto pace = p.add("pace", "Send and read at the speed of a 9600-baud line.");
+    const auto onlineMs =
+        p.add("online-ms", "Send online readings every n ms, whatever interval was asked.", "n");
     const auto log = p.add("log", "Log file (standard error).", "file");
     const auto endWithInput =
         p.add("end-with-input", "End when standard input closes (its starter has ended).");
@@ -144,6 +146,7 @@ std::optional<MeterOptions> MeterOptions::fromArguments(const QStringList &argum
     options.closeAfter = p.whole(closeAfter, options.closeAfter, 0, 100000);
     options.silent = p.parser.isSet(silent);
     options.pace = p.parser.isSet(pace);
+    options.onlineMs = p.whole(onlineMs, options.onlineMs, 0, 100000);
     options.endWithInput = p.parser.isSet(endWithInput);
     options.logFile = p.parser.value(log);
     if (p.parser.isSet(values) && !readValues(p.parser.value(values), options))

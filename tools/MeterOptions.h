@@ -37,6 +37,9 @@ struct MeterOptions
     int noise = 0; // a garbage burst of this many bytes (26 to 100) after every message
     int closeAfter = 0;
     bool pace = false;
+    // Online readings every this many milliseconds, whatever interval was asked
+    // for; 0: the asked interval. Lets a test collect thousands of readings quickly.
+    int onlineMs = 0;
     // End when standard input reaches its end: the program that started the
     // meter holds the other end of that pipe for as long as it runs.
     bool endWithInput = false;

@@ -41,7 +41,7 @@ MeterServer::MeterServer(const MeterOptions &options, QObject *parent)
         log(ms > 0 ? QStringLiteral("online readings every %1 s").arg(ms / 1000.0)
                    : QStringLiteral("online readings stopped"));
         if (ms > 0)
-            m_onlineTimer.start(ms);
+            m_onlineTimer.start(m_options.onlineMs > 0 ? m_options.onlineMs : ms);
         else
             m_onlineTimer.stop();
     });

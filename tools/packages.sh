@@ -10,6 +10,10 @@ TESK_TEST_PACKAGES=(clang libclang-rt-14-dev libbenchmark-dev python3-openpyxl d
 # shared-mime-info check the package's menu entry, AppStream metainfo and list file type.
 TESK_BUILD_PACKAGES+=(help2man)
 TESK_TEST_PACKAGES+=(desktop-file-utils appstream shared-mime-info)
+# libmosquitto publishes readings to an MQTT broker; the tests run Mosquitto's own broker and
+# its command-line clients on the loopback, and make TLS certificates with openssl.
+TESK_BUILD_PACKAGES+=(libmosquitto-dev)
+TESK_TEST_PACKAGES+=(mosquitto mosquitto-clients openssl)
 
 tesk_install_packages() {
     local missing=()

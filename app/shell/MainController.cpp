@@ -294,6 +294,7 @@ void MainController::btStart()
         setEnabled({QStringLiteral("btGetData"), QStringLiteral("mnGetData")}, true);
     m_link.SendCommand(CommandFrame::Online, false, true);
     m_trace.addLine(TraceText::onlineStoppedLine(m_clock.now()));
+    emit onlineCollectionStopped();
 }
 
 void MainController::StopOnline()
@@ -365,8 +366,9 @@ void MainController::PutDataInList(const QByteArray &message)
         endOfData();
         return;
     }
+    const QDateTime now = m_clock.now();
     const MeasurementRecord r =
-        MeasurementDecoder::GetDataFromMess(message, m_link.Downloading, m_clock.now());
+        MeasurementDecoder::GetDataFromMess(message, m_link.Downloading, now);
     // The next record is asked for at once, so the line carries it while this
     // one is stored and shown.
     const bool downloading = m_link.Downloading;
@@ -382,6 +384,8 @@ void MainController::PutDataInList(const QByteArray &message)
     // A live reading is shown and checked all the same, for the surveyor's
     // safety; its row says it is not in the file.
     m_downloadedRecords += stored ? 1 : 0;
+    if (stored && !downloading)
+        emit onlineReadingStored(r, now);
     m_grid.AddToGrid(r, stored);
     setControls();
     m_controls.setText(QStringLiteral("lblTime"), r.time);

@@ -7,6 +7,7 @@
 #include "GraphCommand.h"
 #include "InstrumentLink.h"
 #include "LinkListener.h"
+#include "MeasurementRecord.h"
 #include "OnlineInterval.h"
 #include "PortDevices.h"
 #include "PortOpener.h"
@@ -100,6 +101,9 @@ public:
 
 signals:
     void calibrationArrived(const CalibrationRecord &record);
+    // An online reading is in the list file (and about to be shown).
+    void onlineReadingStored(const MeasurementRecord &record, const QDateTime &taken);
+    void onlineCollectionStopped();
 
 private:
     // LinkListener

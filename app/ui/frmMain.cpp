@@ -1,5 +1,6 @@
 #include "frmMain.h"
 
+#include "BrokerCommand.h"
 #include "LocalSystemInfoRegistry.h"
 #include "MainController.h"
 #include "PortSelection.h"
@@ -13,6 +14,7 @@
 #include "frmGraph.h"
 #include "frmInterval.h"
 #include "frmLegend.h"
+#include "frmMqtt.h"
 #include "frmParameters.h"
 #include "frmViewer.h"
 
@@ -101,6 +103,7 @@ frmMain::frmMain(MainController &controller, QWidget *parent)
     m_parameters = new frmParameters(this);
     m_graph = new frmGraph(controller.graphCommand().graph(), this);
 
+    m_broker = new BrokerCommand(controller, this);
     m_save = new SaveCommand(
         controller, [this] { return runSaveDialog(); }, this);
     connectCommands();
@@ -136,6 +139,7 @@ void frmMain::buildMenus()
     addAction(setting, QStringLiteral("mnOnline"), QStringLiteral("On Line Interval"));
     addAction(setting, QStringLiteral("mnSetCom"), QStringLiteral("Communication Port"));
     addAction(setting, QStringLiteral("mnSetThreshold"), QStringLiteral("Parameters"));
+    addAction(setting, QStringLiteral("mnMqtt"), QStringLiteral("MQTT..."));
     auto *utility = menuBar()->addMenu(QStringLiteral("&Utility"));
     utility->setObjectName(QStringLiteral("mnUtility"));
     addAction(utility, QStringLiteral("mnWrFile"), QStringLiteral("Save"));
@@ -290,6 +294,12 @@ QWidget *frmMain::buildReadingPanel()
     time->setText(tr("No reading yet"));
     layout->addWidget(time, 1, 0, 1, 4);
 
+    // The link line of the broker, shown while publishing is on.
+    auto *broker = new QLabel(panel);
+    broker->setObjectName(BrokerCommand::LinkLine);
+    broker->setAlignment(Qt::AlignCenter);
+    layout->addWidget(broker, 6, 0, 1, 5);
+
     const std::pair<const char *, const char *> fields[] = {{"edCount", "Records:"},
                                                             {"edId", "Instrument No.:"},
                                                             {"edStatus", "Status:"},
@@ -379,6 +389,7 @@ void frmMain::connectCommands()
     onClick(QStringLiteral("btDebug"), [this] { showDebugWindow(); });
     onClick(QStringLiteral("btExit"), [this] { close(); });
     onMenu(QStringLiteral("mnAbout"), [this] { showAboutBox(); });
+    onMenu(QStringLiteral("mnMqtt"), [this] { showMqttDialog(); });
 
     connect(m_toolbar, &QToolBar::actionTriggered, this, [this, &c](QAction *action) {
         const QString key = action->data().toString();
@@ -485,6 +496,12 @@ void frmMain::showPortDialog()
     SerialTransport &transport = m_controller.transport();
     dialog.setOwnDevice(transport.isOpen() ? transport.devicePath() : QString(),
                         m_controller.link().Connected);
+    dialog.exec();
+}
+
+void frmMain::showMqttDialog()
+{
+    frmMqtt dialog(*m_broker, this);
     dialog.exec();
 }
 

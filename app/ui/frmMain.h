@@ -4,6 +4,7 @@
 
 #include <QMainWindow>
 
+class BrokerCommand;
 class DesktopOpener;
 class MainController;
 class SaveCommand;
@@ -35,6 +36,7 @@ public:
     frmDebug &debugWindow() { return *m_debug; }
     frmCalibration &calibrationWindow() { return *m_calibration; }
     SaveCommand &saveCommand() { return *m_save; }
+    BrokerCommand &brokerCommand() { return *m_broker; }
     // Where saved workbooks are opened; the desktop's own by default.
     void setDesktopOpener(DesktopOpener &opener) { m_opener = &opener; }
     frmGraph &graphWindow() { return *m_graph; }
@@ -59,6 +61,7 @@ private:
     void showIntervalDialog();
     void showParametersDialog();
     void showPortDialog();
+    void showMqttDialog();
     void showLegendDialog();
     int runSaveDialog();
     void showDebugWindow();
@@ -73,6 +76,7 @@ private:
     frmCalibration *m_calibration = nullptr;
     frmParameters *m_parameters = nullptr;
     SaveCommand *m_save = nullptr;
+    BrokerCommand *m_broker = nullptr;
     DesktopServicesOpener m_desktopOpener;
     DesktopOpener *m_opener = &m_desktopOpener;
     frmGraph *m_graph = nullptr;
