@@ -2,6 +2,7 @@
 // workbook of a 10,000-record list (median of 11), the same for 100,000
 // records with the memory it takes, and the workbook alone against openpyxl
 // writing the same cells in its write-only mode, in the same run.
+#include "BenchMemory.h"
 #include "BenchTiming.h"
 #include "ListSaver.h"
 #include "LongListRecords.h"
@@ -43,22 +44,6 @@ void fillList(WorkingListFile &list, const SurveyLegend &legend, int records)
     file.write(block);
     file.close();
     list.ReadDb();
-}
-
-// Kilobytes of a "Vm..." line of /proc/self/status.
-long statusKb(const char *key)
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray &line : status.readAll().split('\n'))
-        if (line.startsWith(key))
-            return line.mid(static_cast<qsizetype>(qstrlen(key)))
-                .trimmed()
-                .split(' ')
-                .first()
-                .toLong();
-    return -1;
 }
 
 } // namespace
