@@ -215,7 +215,6 @@ private slots:
             QCOMPARE(grid.NumOfRec(), 300);
             QCOMPARE(grid.cellText(0, 3), QStringLiteral("301.00  "));
             QCOMPARE(grid.cellText(299, 3), QStringLiteral("2.00    "));
-            QCOMPARE(program.controller->listFile().LastRecIndex(), 300);
             const QStringList lines = program.listLines();
             QCOMPARE(lines.size(), 6 + 301);
             program.button(QStringLiteral("btClearList"))->click(); // dismissed
@@ -236,7 +235,6 @@ private slots:
         again.start();
         QCOMPARE(again.widget<QLineEdit>(QStringLiteral("edCount"))->text(), QStringLiteral("302"));
         QCOMPARE(again.controller->listFile().TotalRecords(), 302);
-        QCOMPARE(again.controller->listFile().LastRecIndex(), 301);
         QCOMPARE(again.controller->listFile().ListValues()[301][0], 9.0);
         QCOMPARE(again.controller->grid().NumOfRec(), 0);
         QVERIFY(again.button(QStringLiteral("btGraph"))->isEnabled());
@@ -260,9 +258,6 @@ private slots:
         QCOMPARE(program.widget<QLineEdit>(QStringLiteral("edCount"))->text(), QStringLiteral("3"));
         const QString told = QStringLiteral("Line 8 of ") + list.fileName() +
                              QStringLiteral(" cannot be read and is left out.");
-        const QStringList trace = program.controller->trace().lines();
-        QVERIFY(std::any_of(trace.begin(), trace.end(),
-                            [&told](const QString &line) { return line.contains(told); }));
         QTRY_COMPARE(program.prompt.count(told), 1);
         QCOMPARE(program.controller->listFile().ListValues()[2][0], 0.25);
     }
