@@ -39,10 +39,6 @@ struct GraphProgram : QuietProgram
             qFatal("no graph widget %s", qPrintable(name));
         return found;
     }
-    QAction *graphAction(const QString &name) const
-    {
-        return graphWindow().findChild<QAction *>(name);
-    }
     // The plot's pixel column of shown point i.
     QPoint pixelOf(int i) const
     {
@@ -152,7 +148,7 @@ private slots:
 
         // A new list takes the graph off the screen, with its data window;
         // the next one shows the new list.
-        program.graphAction(QStringLiteral("mnList"))->trigger();
+        program.graphWindow().findChild<QAction *>(QStringLiteral("mnList"))->trigger();
         QVERIFY(program.graphWindow().dataWindow().isVisible());
         program.prompt.answers = {UserPrompt::Answer::No};
         program.controller->StopOnline();
@@ -193,7 +189,7 @@ private slots:
         QCOMPARE(program.graph().data().NumberOfPoints, 10);
 
         // The list shows the zoomed points, newest first, then an empty row.
-        program.graphAction(QStringLiteral("mnList"))->trigger();
+        program.graphWindow().findChild<QAction *>(QStringLiteral("mnList"))->trigger();
         QTableWidget *grid =
             program.graphWindow().dataWindow().findChild<QTableWidget *>(QStringLiteral("Grid1"));
         QVERIFY(program.graphWindow().dataWindow().isVisible());

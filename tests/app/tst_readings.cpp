@@ -165,25 +165,22 @@ private slots:
     void thresholdsAndSilenceColourTheValueAndSoundOnEntry()
     {
         QuietProgram program;
-        const auto colourAfter = [&](double value) {
+        // A reading, then the value's colour and the playbacks so far.
+        const auto after = [&](double value) {
             program.read(value);
-            return program.controller->controls().colour(QStringLiteral("lblValue"));
+            return std::pair(program.controller->controls().colour(QStringLiteral("lblValue")),
+                             program.player->plays.size());
         };
-        QCOMPARE(colourAfter(0.10), Green);
-        QCOMPARE(colourAfter(0.20), Green);
-        QCOMPARE(program.player->plays.size(), 0);
-        QCOMPARE(colourAfter(0.21), Yellow);
-        QCOMPARE(program.player->plays.size(), 1);
+        QCOMPARE(after(0.10), std::pair(Green, qsizetype(0)));
+        QCOMPARE(after(0.20), std::pair(Green, qsizetype(0)));
+        QCOMPARE(after(0.21), std::pair(Yellow, qsizetype(1)));
         QVERIFY(program.player->plays[0].endsWith(QStringLiteral("/Notify.wav")));
         // Muted: this playback ends and is not repeated.
         program.widget<QLabel>(QStringLiteral("lblValue"))->setFocus();
         QTest::mouseClick(program.widget<QLabel>(QStringLiteral("lblValue")), Qt::LeftButton);
         program.player->finish();
-        QCOMPARE(program.player->plays.size(), 1);
-        QCOMPARE(colourAfter(5.00), Yellow);
-        QCOMPARE(program.player->plays.size(), 1);
-        QCOMPARE(colourAfter(5.01), Red);
-        QCOMPARE(program.player->plays.size(), 2);
+        QCOMPARE(after(5.00), std::pair(Yellow, qsizetype(1)));
+        QCOMPARE(after(5.01), std::pair(Red, qsizetype(2)));
         // Still sounding: a repeat follows the end of each playback until muted.
         program.player->finish();
         QCOMPARE(program.player->plays.size(), 3);
@@ -201,7 +198,7 @@ private slots:
         QCOMPARE(alarms.AlarmLevel, qint16(3));
         QCOMPARE(program.controller->controls().colour(QStringLiteral("lblValue")), LightBlue);
         QCOMPARE(program.player->plays.size(), 4);
-        QCOMPARE(colourAfter(0.05), Green);
+        QCOMPARE(after(0.05).first, Green);
     }
 
     void reading301DropsTheOldestRowClearEmptiesOnlyTheGridAndARestartLoadsTheList()
