@@ -39,10 +39,6 @@ struct GraphProgram : QuietProgram
             qFatal("no graph widget %s", qPrintable(name));
         return found;
     }
-    QAction *graphAction(const QString &name) const
-    {
-        return graphWindow().findChild<QAction *>(name);
-    }
     // The plot's pixel column of shown point i.
     QPoint pixelOf(int i) const
     {
@@ -85,100 +81,17 @@ private slots:
         QCOMPARE(program.graphWidget<QLabel>(QStringLiteral("lblX0"))->text(),
                  QStringLiteral("2026-12-05 09:31:07"));
         QVERIFY(!program.graphWidget<QLabel>(QStringLiteral("lblY1_0"))->isVisible());
-    }
 
-    void onlineFollowAddsReadingsAfterOnline()
-    {
-        GraphProgram program;
-        program.readMany(10);
-        QVERIFY(program.openGraph());
-        program.read(11);
-        QCOMPARE(program.graph().data().AllNumberOfPoints, 8);
-        program.graphWidget<QPushButton>(QStringLiteral("btOnLine"))->click();
-        program.read(12);
-        program.read(13);
-        // The reading just stored comes with the next one.
-        QCOMPARE(program.graph().data().AllNumberOfPoints, 11);
-        QCOMPARE(program.graph().data().AllValues[11][0], 12.0);
-
-        // A new list takes the graph off the screen, with its data window;
-        // the next one shows the new list.
-        program.graphAction(QStringLiteral("mnList"))->trigger();
-        QVERIFY(program.graphWindow().dataWindow().isVisible());
-        program.prompt.answers = {UserPrompt::Answer::No};
-        program.controller->StopOnline();
-        program.controller->btStart();
-        QVERIFY(!program.graphWindow().isVisible());
-        QVERIFY(!program.graphWindow().dataWindow().isVisible());
-        program.read(1);
-        QCOMPARE(program.graph().data().AllNumberOfPoints, 11);
-    }
-
-    void theOptionsWindowsOnlineChoiceLastsUntilTheGraphComesToTheFrontAndItsButtonSaysSo()
-    {
-        GraphProgram program;
-        program.readMany(10);
-        QVERIFY(program.openGraph());
-        FrmDataHandle &options = program.graphWindow().optionsWindow();
-        auto *online = program.graphWidget<QPushButton>(QStringLiteral("btOnLine"));
-        program.graphWidget<QPushButton>(QStringLiteral("btEdit"))->click();
-        QVERIFY(QTest::qWaitForWindowActive(&options));
-        options.findChild<QPushButton *>(QStringLiteral("btOnline"))->click();
-        QVERIFY(!options.isVisible());
-        QVERIFY(program.graph().bOnline());
-        QCOMPARE(online->text(), QStringLiteral("OffLine"));
-        const qint16 shown = program.graph().data().AllNumberOfPoints;
-        program.read(11);
-        QCOMPARE(program.graph().data().AllNumberOfPoints, shown + 1);
-        // The graph comes to the front again: its own flag, off, rules.
-        QEvent activation(QEvent::WindowActivate);
-        QApplication::sendEvent(&program.graphWindow(), &activation);
-        QVERIFY(!program.graph().bOnline());
-        QCOMPARE(online->text(), QStringLiteral("Online"));
-        program.read(12);
-        QCOMPARE(program.graph().data().AllNumberOfPoints, shown + 1);
-    }
-
-    void aDragCutShortByABoxLeavesTheGraphFollowing()
-    {
-        GraphProgram program;
-        program.readMany(10);
-        QVERIFY(program.openGraph());
-        program.graphWidget<QPushButton>(QStringLiteral("btOnLine"))->click();
-        GraphPlot &plot = program.graphWindow().plot();
-        QTest::mousePress(&plot, Qt::LeftButton, {}, program.pixelOf(2));
-        QTest::mouseMove(&plot, program.pixelOf(5));
-        QVERIFY(program.graph().rubberBand());
-        // A box of the main window takes the mouse before the button goes up.
-        QMessageBox box(QMessageBox::Critical, QStringLiteral("Error in Communication"),
-                        QStringLiteral("Format error"), QMessageBox::Ok, program.window.get());
-        box.setWindowModality(Qt::ApplicationModal);
-        box.show();
-        QVERIFY(QTest::qWaitForWindowActive(&box));
-        box.accept();
-        QVERIFY(!program.graph().rubberBand());
-        const qint16 shown = program.graph().data().AllNumberOfPoints;
-        program.read(11);
-        program.read(12);
-        QCOMPARE(program.graph().data().AllNumberOfPoints, shown + 2);
-    }
-
-    void valueLabelsOfReadingsInTheMillionsAreWhole()
-    {
-        GraphProgram program;
-        program.readMany(8);
-        QVERIFY(program.openGraph());
-        // A list of counts near a source, as a saved list can hold them.
+        // Readings in the millions, counts near a source as a saved list can hold
+        // them, are labelled whole and the labels fit beside the plot.
         std::vector<std::array<double, 1>> values;
         std::vector<double> times;
         for (int i = 0; i < 10; ++i) {
             values.push_back({i % 2 ? 4034567.0 : 3900000.0});
             times.push_back(46000.5 + i / 1440.0);
         }
-        const std::array<QString, 1> names{QStringLiteral("SIM-1")};
-        const std::array<QString, 1> units{QStringLiteral("cpm")};
+        const std::array<QString, 1> names{QStringLiteral("SIM-1")}, units{QStringLiteral("cpm")};
         QVERIFY(program.graph().PutData<1>(names, 9, values, units, times, 0, 1));
-        QLabel *top = program.graphWidget<QLabel>(QStringLiteral("lblY0"));
         QCOMPARE(top->text(), QStringLiteral("4438023.7-"));
         for (int k = 0; k < 10; ++k) {
             auto *label = program.graphWidget<QLabel>(QStringLiteral("lblY%1").arg(k));
@@ -186,6 +99,64 @@ private slots:
                 QVERIFY2(label->width() >= label->sizeHint().width(), qPrintable(label->text()));
         }
         QVERIFY(program.graphWindow().plot().x() >= top->width());
+    }
+
+    void onlineFollowAddsReadingsWhileOnlineAndANewListTakesTheGraphAway()
+    {
+        GraphProgram program;
+        program.readMany(10);
+        QVERIFY(program.openGraph());
+        program.read(11);
+        QCOMPARE(program.graph().data().AllNumberOfPoints, 8);
+
+        // The options window's Online lasts until the graph comes to the front,
+        // where the graph's own flag, off, rules; its button says which.
+        FrmDataHandle &options = program.graphWindow().optionsWindow();
+        auto *online = program.graphWidget<QPushButton>(QStringLiteral("btOnLine"));
+        program.graphWidget<QPushButton>(QStringLiteral("btEdit"))->click();
+        QVERIFY(QTest::qWaitForWindowActive(&options));
+        options.findChild<QPushButton *>(QStringLiteral("btOnline"))->click();
+        QVERIFY(!options.isVisible());
+        QCOMPARE(online->text(), QStringLiteral("OffLine"));
+        program.read(12);
+        QCOMPARE(program.graph().data().AllNumberOfPoints, 10);
+        QEvent activation(QEvent::WindowActivate);
+        QApplication::sendEvent(&program.graphWindow(), &activation);
+        QVERIFY(!program.graph().bOnline());
+        QCOMPARE(online->text(), QStringLiteral("Online"));
+        program.read(13);
+        QCOMPARE(program.graph().data().AllNumberOfPoints, 10);
+
+        // A drag cut short by a box of the main window leaves the graph following.
+        online->click();
+        GraphPlot &plot = program.graphWindow().plot();
+        QTest::mousePress(&plot, Qt::LeftButton, {}, program.pixelOf(2));
+        QTest::mouseMove(&plot, program.pixelOf(5));
+        QVERIFY(program.graph().rubberBand());
+        QMessageBox box(QMessageBox::Critical, QStringLiteral("Error in Communication"),
+                        QStringLiteral("Format error"), QMessageBox::Ok, program.window.get());
+        box.setWindowModality(Qt::ApplicationModal);
+        box.show();
+        QVERIFY(QTest::qWaitForWindowActive(&box));
+        box.accept();
+        QVERIFY(!program.graph().rubberBand());
+        program.read(14);
+        program.read(15);
+        // The reading just stored comes with the next one.
+        QCOMPARE(program.graph().data().AllNumberOfPoints, 13);
+        QCOMPARE(program.graph().data().AllValues[13][0], 14.0);
+
+        // A new list takes the graph off the screen, with its data window;
+        // the next one shows the new list.
+        program.graphWindow().findChild<QAction *>(QStringLiteral("mnList"))->trigger();
+        QVERIFY(program.graphWindow().dataWindow().isVisible());
+        program.prompt.answers = {UserPrompt::Answer::No};
+        program.controller->StopOnline();
+        program.controller->btStart();
+        QVERIFY(!program.graphWindow().isVisible());
+        QVERIFY(!program.graphWindow().dataWindow().isVisible());
+        program.read(1);
+        QCOMPARE(program.graph().data().AllNumberOfPoints, 13);
     }
 
     void clicksReadPointsAndADragZoomsAndGoesOffline()
@@ -218,7 +189,7 @@ private slots:
         QCOMPARE(program.graph().data().NumberOfPoints, 10);
 
         // The list shows the zoomed points, newest first, then an empty row.
-        program.graphAction(QStringLiteral("mnList"))->trigger();
+        program.graphWindow().findChild<QAction *>(QStringLiteral("mnList"))->trigger();
         QTableWidget *grid =
             program.graphWindow().dataWindow().findChild<QTableWidget *>(QStringLiteral("Grid1"));
         QVERIFY(program.graphWindow().dataWindow().isVisible());

@@ -125,18 +125,17 @@ private slots:
     {
         const GraphData data = zerosThenFives(0);
         QTemporaryDir folder;
-        const QString path = folder.filePath(QStringLiteral("graph.svg"));
-        QVERIFY(!GraphPictureFile::save(folder.filePath(QStringLiteral("graph.gif")), data, false,
-                                        QSize(800, 500), QString())
-                     .isEmpty());
-        QCOMPARE(GraphPictureFile::save(path, data, true, QSize(800, 500),
-                                        QStringLiteral("Graph for point SIM-1")),
-                 QString());
+        // The SVG with its marks and a title, the others without.
+        const auto save = [&](const char *name, bool svg) {
+            return GraphPictureFile::save(
+                folder.filePath(QLatin1String(name)), data, svg, QSize(800, 500),
+                svg ? QStringLiteral("Graph for point SIM-1") : QString());
+        };
+        QVERIFY(!save("graph.gif", false).isEmpty());
+        QCOMPARE(save("graph.svg", true), QString());
         // PNG and PDF by their extensions.
-        for (const char *name : {"graph.png", "graph.pdf"})
-            QCOMPARE(GraphPictureFile::save(folder.filePath(QLatin1String(name)), data, false,
-                                            QSize(800, 500), QString()),
-                     QString());
+        QCOMPARE(save("graph.png", false), QString());
+        QCOMPARE(save("graph.pdf", false), QString());
         QCOMPARE(QImage(folder.filePath(QStringLiteral("graph.png"))).size(), QSize(800, 500));
         QFile pdf(folder.filePath(QStringLiteral("graph.pdf")));
         QVERIFY(pdf.open(QIODevice::ReadOnly));
@@ -145,7 +144,7 @@ private slots:
         QCOMPARE(QDir(folder.path()).entryList(QDir::Files),
                  QStringList({"graph.pdf", "graph.png", "graph.svg"}));
 
-        QFile file(path);
+        QFile file(folder.filePath(QStringLiteral("graph.svg")));
         QVERIFY(file.open(QIODevice::ReadOnly));
         QXmlStreamReader xml(&file);
         QStringList texts;
@@ -163,11 +162,9 @@ private slots:
         }
         QVERIFY2(!xml.hasError(), qPrintable(xml.errorString()));
         QCOMPARE(bluePaths, 1); // the whole curve is one path
-        QVERIFY(texts.contains(u"Graph for point SIM-1"));
-        QVERIFY(texts.contains(u"5.5-"));
-        QVERIFY(texts.contains(u"0-"));
-        QVERIFY(texts.contains(u"uSv/h"));
-        QVERIFY(texts.contains(u"2025-12-09 12:00:00"));
+        for (const char *text :
+             {"Graph for point SIM-1", "5.5-", "0-", "uSv/h", "2025-12-09 12:00:00"})
+            QVERIFY2(texts.contains(QLatin1String(text)), text);
     }
 };
 
