@@ -259,20 +259,6 @@ private slots:
             QStringList{QStringLiteral("kept.lst")});
     }
 
-    void aReadOnlyFolderKeepsTheWorkingList()
-    {
-        if (::geteuid() == 0)
-            QSKIP("the superuser writes into read-only folders");
-        startList(2);
-        const QByteArray before = readFile(m_list->path());
-        QFile::setPermissions(folder(), QFile::ReadOwner | QFile::ExeOwner);
-        ListSaver saver = loaded();
-        const ListSaver::Next next = saver.save(QStringLiteral("ro"), false, false);
-        QFile::setPermissions(folder(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        QCOMPARE(next, ListSaver::Next::StayOpen);
-        QCOMPARE(readFile(m_list->path()), before);
-    }
-
     void runMacroAnsweredNoWritesNothingAndYesOpensTheMacroWorkbook()
     {
         startList(2);
