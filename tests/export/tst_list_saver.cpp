@@ -3,7 +3,6 @@
 #include "ListExport.h"
 #include "ListSaver.h"
 #include "ProfileFile.h"
-#include "RecordLine.h"
 #include "ScriptedOpener.h"
 #include "ScriptedPrompt.h"
 #include "SurveyLegend.h"
@@ -99,12 +98,7 @@ private slots:
 
     void theReportTickIsKeptAndWritesTheReportBesideTheTextFiles()
     {
-        QVERIFY(m_list->OpenNewTempFile(m_legend->headerLines()));
-        for (int i = 0; i < 6; ++i)
-            QVERIFY(m_list->appendRecord(RecordLine::format(
-                {QStringLiteral("SIM-0000001"), QStringLiteral("2026-12-04 08:1%1:00").arg(i),
-                 QStringLiteral("0.10"), QStringLiteral("uSv/h"), QStringLiteral("ok"),
-                 QStringLiteral("GM"), QStringLiteral(" "), 0})));
+        startList(6);
         ListSaver saver = loaded();
         QVERIFY(!saver.reportTicked);
         saver.reportChanged(true);
