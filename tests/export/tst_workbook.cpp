@@ -332,14 +332,13 @@ private slots:
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("locale");
         QTest::addColumn<QDate>("date");
-        QTest::newRow("M/d/yy") << QStringLiteral("12/4/26") << QStringLiteral("en_US")
-                                << QDate(2026, 12, 4);
-        QTest::newRow("dd.MM.yy") << QStringLiteral("04.12.26") << QStringLiteral("de_DE")
-                                  << QDate(2026, 12, 4);
-        QTest::newRow("last century")
-            << QStringLiteral("31.12.80") << QStringLiteral("de_DE") << QDate(1980, 12, 31);
-        QTest::newRow("next century")
-            << QStringLiteral("1/1/70") << QStringLiteral("en_US") << QDate(2070, 1, 1);
+        const auto row = [](const char *name, const char *text, const char *locale, QDate date) {
+            QTest::newRow(name) << QString(text) << QString(locale) << date;
+        };
+        row("M/d/yy", "12/4/26", "en_US", QDate(2026, 12, 4));
+        row("dd.MM.yy", "04.12.26", "de_DE", QDate(2026, 12, 4));
+        row("last century", "31.12.80", "de_DE", QDate(1980, 12, 31));
+        row("next century", "1/1/70", "en_US", QDate(2070, 1, 1));
     }
 
     void aLegendDateWithATwoDigitYearIsTheYearNearestToday()

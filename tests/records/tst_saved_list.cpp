@@ -1,6 +1,5 @@
 #include "DateTimeText.h"
 #include "ListEncoding.h"
-#include "ListLineReader.h"
 #include "RecordLine.h"
 #include "SavedList.h"
 
