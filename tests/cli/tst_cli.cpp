@@ -49,12 +49,15 @@ Run runCli(ProgramHarness &h, const QStringList &arguments)
             QString::fromLocal8Bit(process->readAllStandardError())};
 }
 
-QStringList linesOf(const QString &path)
+QByteArray contentOf(const QString &path)
 {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    QStringList lines = QString::fromLatin1(file.readAll()).split(QStringLiteral("\r\n"));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QStringList linesOf(const QString &path)
+{
+    QStringList lines = QString::fromLatin1(contentOf(path)).split(QStringLiteral("\r\n"));
     lines.removeAll(QString());
     return lines;
 }
@@ -88,12 +91,6 @@ void writeList(const QString &path, int records)
         }
     }
     QVERIFY(file.write(bytes) == bytes.size());
-}
-
-QByteArray contentOf(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 // Ended, or ended and not yet reaped by its new parent.
