@@ -103,21 +103,6 @@ private slots:
         compareRoundTrip(r);
     }
 
-    void anAlarmAtAHighValueKeepsItsUnitsStatusAndDetector()
-    {
-        // 234000.00 cpm, status 12, detector HT50: the value runs into the
-        // units and the status into the detector.
-        const QString line = RecordLine::format(decoded(53234, 64, 5, 12));
-        QVERIFY(line.contains(QStringLiteral("234000.00cpm")));
-        QVERIFY(line.contains(QStringLiteral(" 12HT50")));
-        const RecordFields fields = *RecordLine::read(line);
-        QCOMPARE(fields.value, 234000.0);
-        QCOMPARE(fields.units, QStringLiteral("cpm"));
-        QCOMPARE(fields.status, 12);
-        QCOMPARE(fields.detector, QStringLiteral("HT50"));
-        QVERIFY(fields.marked);
-    }
-
     // Any other line whose time characters hold a date-time is a record, cut
     // at the fixed positions; a line whose time does not read is none.
     void linesOfAnotherLayoutAreReadAtTheFixedPositions_data()
