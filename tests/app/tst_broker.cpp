@@ -14,6 +14,8 @@ class BrokerWindowTest : public QObject
 {
     Q_OBJECT
 
+    static constexpr int Patience = TestBroker::PatienceMs;
+
 private slots:
     void init() { TeskCommonPart::PortInUse = TeskCommonPart::CommPortNumber = 0; }
 
@@ -76,8 +78,7 @@ private slots:
         QPushButton *start = program.button("btStart");
         start->click();
         const QString readings = prefix + QStringLiteral("/reading");
-        QVERIFY(QTest::qWaitFor([&] { return subscriber->payloadsOf(readings).size() >= 10; },
-                                TestBroker::PatienceMs));
+        QTRY_VERIFY_WITH_TIMEOUT(subscriber->payloadsOf(readings).size() >= 10, Patience);
         QVERIFY2(linkLine->text().endsWith(": connected"), qPrintable(linkLine->text()));
 
         // What arrived is the list's readings, in order, from the first one.
@@ -89,11 +90,10 @@ private slots:
         QCOMPARE(published, listed);
 
         broker.stop();
-        QTRY_VERIFY_WITH_TIMEOUT(linkLine->text().endsWith(": away since 09:30"),
-                                 TestBroker::PatienceMs);
+        QTRY_VERIFY_WITH_TIMEOUT(linkLine->text().endsWith(": away since 09:30"), Patience);
         // Collecting goes on without the broker.
         const qsizetype stored = program.listLines().size();
-        QTRY_VERIFY_WITH_TIMEOUT(program.listLines().size() > stored + 5, TestBroker::PatienceMs);
+        QTRY_VERIFY_WITH_TIMEOUT(program.listLines().size() > stored + 5, Patience);
         start->click();
         QCOMPARE(command.publisher().client().state(), BrokerClient::State::Stopped);
     }

@@ -74,9 +74,28 @@ public:
         QTcpServer server;
         server.listen(QHostAddress::LocalHost);
         port = server.serverPort();
-        if (tls)
+        QByteArray conf = "listener " + QByteArray::number(port) + " 127.0.0.1\n";
+        if (tls) {
             makeCertificates();
-        writeConfiguration();
+            conf += "cafile " + caFile().toUtf8() + "\ncertfile " + path("server.pem").toUtf8() +
+                    "\nkeyfile " + path("server-key.pem").toUtf8() + "\n";
+        }
+        if (user.isEmpty()) {
+            conf += "allow_anonymous true\n";
+        } else {
+            run("mosquitto_passwd", {"-c", "-b", "passwords", user, password});
+            conf += "allow_anonymous false\npassword_file " + path("passwords").toUtf8() + "\n";
+        }
+        // A subscriber slower than the readings for a while loses none of them.
+        conf += "max_queued_messages 1000000\n";
+        // Sessions outlive a restart; the broker keeps the test's user, which
+        // can write the folder, when started by root.
+        conf += "persistence true\npersistence_location " + dir.path().toUtf8() + "/\n";
+        if (const passwd *account = ::getpwuid(::getuid()); account != nullptr)
+            conf += "user " + QByteArray(account->pw_name) + "\n";
+        QFile file(path("mosquitto.conf"));
+        if (file.open(QIODevice::WriteOnly))
+            file.write(conf);
     }
     ~TestBroker() { endProcess(broker.get()); }
 
@@ -179,29 +198,5 @@ private:
             run("openssl", QStringLiteral("req -x509 -newkey rsa:2048 -nodes -days 2 -subj %1")
                                .arg(subjectAndFiles)
                                .split(u' '));
-    }
-
-    void writeConfiguration()
-    {
-        QByteArray conf = "listener " + QByteArray::number(port) + " 127.0.0.1\n";
-        if (tls)
-            conf += "cafile " + caFile().toUtf8() + "\ncertfile " + path("server.pem").toUtf8() +
-                    "\nkeyfile " + path("server-key.pem").toUtf8() + "\n";
-        if (user.isEmpty()) {
-            conf += "allow_anonymous true\n";
-        } else {
-            run("mosquitto_passwd", {"-c", "-b", "passwords", user, password});
-            conf += "allow_anonymous false\npassword_file " + path("passwords").toUtf8() + "\n";
-        }
-        // A subscriber slower than the readings for a while loses none of them.
-        conf += "max_queued_messages 1000000\n";
-        // Sessions outlive a restart; the broker keeps the test's user, which
-        // can write the folder, when started by root.
-        conf += "persistence true\npersistence_location " + dir.path().toUtf8() + "/\n";
-        if (const passwd *account = ::getpwuid(::getuid()); account != nullptr)
-            conf += "user " + QByteArray(account->pw_name) + "\n";
-        QFile file(path("mosquitto.conf"));
-        if (file.open(QIODevice::WriteOnly))
-            file.write(conf);
     }
 };
