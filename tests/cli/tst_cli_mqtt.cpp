@@ -2,8 +2,6 @@
 #include "RecordLine.h"
 #include "TestBroker.h"
 
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QProcess>
 #include <QTest>
 
@@ -13,35 +11,31 @@ namespace {
 
 constexpr int Patience = 30000; // ms; generous for a loaded machine
 const QString Prefix = QStringLiteral("site/hall2");
+const QString Readings = Prefix + QStringLiteral("/reading");
+const QString State = Prefix + QStringLiteral("/state");
+
+bool waitFor(const std::function<bool()> &done)
+{
+    return QTest::qWaitFor(done, Patience);
+}
 
 // tesk-cli monitor against the harness's meter, publishing under Prefix.
 struct Monitor
 {
-    std::unique_ptr<QProcess> process;
+    std::unique_ptr<QProcess> process = std::make_unique<QProcess>();
     QString list;
     QString err;
 
     Monitor(ProgramHarness &h, const QString &url, const QStringList &more = {})
-        : list(h.path(QStringLiteral("online.lst")))
+        : list(h.path("online.lst"))
     {
-        process = std::make_unique<QProcess>();
         process->setProcessEnvironment(h.environment());
-        process->start(QStringLiteral(TESK_CLI),
-                       QStringList{QStringLiteral("monitor"), QStringLiteral("--port"),
-                                   h.meter->linkPath(), QStringLiteral("--interval"),
-                                   QStringLiteral("00:01"), QStringLiteral("--list"), list,
-                                   QStringLiteral("--new"), QStringLiteral("--mqtt"), url,
-                                   QStringLiteral("--topic"), Prefix} +
+        process->start(TESK_CLI,
+                       QStringList{"monitor", "--port", h.meter->linkPath(), "--interval", "00:01",
+                                   "--list", list, "--new", "--mqtt", url, "--topic", Prefix} +
                            more);
     }
-
-    ~Monitor()
-    {
-        if (process->state() != QProcess::NotRunning) {
-            process->kill();
-            process->waitForFinished(Patience);
-        }
-    }
+    ~Monitor() { TestBroker::endProcess(process.get()); }
 
     const QString &errors()
     {
@@ -67,30 +61,17 @@ struct Monitor
         return values;
     }
 
-    bool end(int signal)
+    // Sends `signal` (none: 0) and waits for the end: the exit code, -1 after
+    // a crash or a kill, -2 when it goes on.
+    int end(int signal)
     {
-        ::kill(static_cast<pid_t>(process->processId()), signal);
-        return QTest::qWaitFor([this] { return process->state() == QProcess::NotRunning; },
-                               Patience);
-    }
-
-    int exitCode() const
-    {
+        if (signal != 0 && process->state() != QProcess::NotRunning)
+            ::kill(static_cast<pid_t>(process->processId()), signal);
+        if (!waitFor([this] { return process->state() == QProcess::NotRunning; }))
+            return -2;
         return process->exitStatus() == QProcess::NormalExit ? process->exitCode() : -1;
     }
 };
-
-QStringList valuesOf(const QStringList &payloads)
-{
-    QStringList values;
-    for (const QString &payload : payloads)
-        values.append(QString::number(QJsonDocument::fromJson(payload.toUtf8())
-                                          .object()
-                                          .value(QStringLiteral("value"))
-                                          .toDouble(),
-                                      'f', 2));
-    return values;
-}
 
 // Each reading 0.01 above the one before: a reading lost, repeated or out of
 // order shows in the sequence.
@@ -110,101 +91,56 @@ class CliMqttTest : public QObject
     Q_OBJECT
 
 private slots:
-    void everyStoredReadingArrivesOnceAndInOrder()
+    // A thousand readings a second, then the broker away for a while: what
+    // was stored arrives once and in order, the last of it before "offline".
+    void everyStoredReadingArrivesOnceAndInOrderAcrossABrokerOutage()
     {
         TestBroker broker;
         QVERIFY(broker.start());
-        const auto subscriber = broker.subscribe(Prefix, QStringLiteral("order"));
+        auto subscriber = broker.subscribe(Prefix, "order");
         ProgramHarness h(rampingMeter(1));
         Monitor monitor(h, broker.url());
-        const QString readings = Prefix + QStringLiteral("/reading");
-        QVERIFY2(QTest::qWaitFor([&] { return subscriber->payloadsOf(readings).size() >= 1000; },
-                                 Patience),
+        QVERIFY2(waitFor([&] { return subscriber->payloadsOf(Readings).size() >= 1000; }),
                  qPrintable(monitor.errors()));
-        QVERIFY(monitor.end(SIGINT));
-        QVERIFY2(monitor.exitCode() == 0, qPrintable(monitor.errors()));
-        // The clean end publishes what waited before "offline".
-        QVERIFY(QTest::qWaitFor(
-            [&] {
-                return subscriber->payloadsOf(Prefix + QStringLiteral("/state"))
-                    .endsWith(QStringLiteral("offline"));
-            },
-            Patience));
-        const QStringList stored = monitor.storedValues();
-        QVERIFY(stored.size() >= 1000);
-        QCOMPARE(valuesOf(subscriber->payloadsOf(readings)), stored);
-    }
-
-    void readingsStoredWhileTheBrokerIsAwayArriveAfterItReturns()
-    {
-        TestBroker broker;
-        QVERIFY(broker.start());
-        auto subscriber = broker.subscribe(Prefix, QStringLiteral("outage"));
-        ProgramHarness h(rampingMeter(20));
-        Monitor monitor(h, broker.url());
-        const QString readings = Prefix + QStringLiteral("/reading");
-        QVERIFY(QTest::qWaitFor([&] { return subscriber->payloadsOf(readings).size() >= 20; },
-                                Patience));
         // Stopped with no reading on its way: one the broker took but had not
         // yet acknowledged would be sent again, as QoS 1 allows.
         h.meter->setSilent(true);
-        QVERIFY(QTest::qWaitFor(
-            [&] {
-                return subscriber->payloadsOf(readings).size() == monitor.storedValues().size();
-            },
-            Patience));
+        QVERIFY(waitFor([&] {
+            return subscriber->payloadsOf(Readings).size() == monitor.storedValues().size();
+        }));
         broker.stop();
         h.meter->setSilent(false);
-        QList<TestBroker::Message> before = subscriber->update();
+        const QStringList before = subscriber->valuesOf(Readings);
         subscriber.reset();
         const qsizetype storedAtStop = monitor.storedValues().size();
-        QVERIFY(QTest::qWaitFor(
-            [&] { return monitor.errors().contains(QStringLiteral("is away")); }, Patience));
-        // About three seconds of readings stored without the broker.
-        QVERIFY(QTest::qWaitFor([&] { return monitor.storedValues().size() >= storedAtStop + 150; },
-                                Patience));
+        QVERIFY(waitFor([&] { return monitor.errors().contains(QStringLiteral("is away")); }));
+        QVERIFY(waitFor([&] { return monitor.storedValues().size() >= storedAtStop + 150; }));
         QVERIFY(broker.start());
-        subscriber = broker.subscribe(Prefix, QStringLiteral("outage"));
-        QVERIFY(QTest::qWaitFor(
-            [&] { return monitor.errors().count(QStringLiteral("Connected to the broker")) >= 2; },
-            Patience));
-        QVERIFY(monitor.end(SIGINT));
-        QVERIFY2(monitor.exitCode() == 0, qPrintable(monitor.errors()));
-        QVERIFY(QTest::qWaitFor(
-            [&] {
-                return subscriber->payloadsOf(Prefix + QStringLiteral("/state"))
-                    .endsWith(QStringLiteral("offline"));
-            },
-            Patience));
-        QStringList received;
-        for (const TestBroker::Message &m : before + subscriber->update())
-            if (m.topic == readings)
-                received.append(m.payload);
-        QCOMPARE(valuesOf(received), monitor.storedValues());
+        subscriber = broker.subscribe(Prefix, "order");
+        QVERIFY(waitFor([&] {
+            return monitor.errors().count(QStringLiteral("Connected to the broker")) >= 2;
+        }));
+        QCOMPARE(monitor.end(SIGINT), 0);
+        QVERIFY(waitFor([&] { return subscriber->payloadsOf(State).endsWith("offline"); }));
+        QCOMPARE(before + subscriber->valuesOf(Readings), monitor.storedValues());
     }
 
+    // Over TLS with the broker's CA. After a kill the broker says it through
+    // the last will.
     void stateIsOnlineWhileRunningAndOfflineAfterAnInterruptOrAKill()
     {
-        TestBroker broker;
+        TestBroker broker(true);
         QVERIFY(broker.start());
-        const auto subscriber = broker.subscribe(Prefix, QStringLiteral("state"));
-        const QString state = Prefix + QStringLiteral("/state");
+        const auto subscriber = broker.subscribe(Prefix, "state");
         ProgramHarness h(rampingMeter(50));
         for (const int signal : {SIGINT, SIGKILL}) {
-            const qsizetype seen = subscriber->payloadsOf(state).size();
-            Monitor monitor(h, broker.url());
-            QVERIFY2(QTest::qWaitFor(
-                         [&] {
-                             return subscriber->payloadsOf(state).mid(seen).contains(
-                                 QStringLiteral("online"));
-                         },
-                         Patience),
-                     qPrintable(monitor.errors()));
-            QVERIFY(monitor.end(signal));
-            // After a kill the broker says it through the last will.
-            QVERIFY(QTest::qWaitFor(
-                [&] { return subscriber->payloadsOf(state).endsWith(QStringLiteral("offline")); },
-                Patience));
+            const qsizetype seen = subscriber->payloadsOf(State).size();
+            Monitor monitor(h, broker.url(), {"--cafile", broker.caFile()});
+            QVERIFY2(
+                waitFor([&] { return subscriber->payloadsOf(State).mid(seen).contains("online"); }),
+                qPrintable(monitor.errors()));
+            QCOMPARE(monitor.end(signal), signal == SIGINT ? 0 : -1);
+            QVERIFY(waitFor([&] { return subscriber->payloadsOf(State).endsWith("offline"); }));
             h.meter->setOptions(h.meter->options()); // the killed run left the meter collecting
         }
     }
@@ -213,99 +149,63 @@ private slots:
     {
         TestBroker broker;
         QVERIFY(broker.start());
-        const auto subscriber = broker.subscribe(Prefix, QStringLiteral("alarm"));
+        const auto subscriber = broker.subscribe(Prefix, "alarm");
         MeterOptions options;
         options.values = {0.1, 0.3, 6};
         options.onlineMs = 200;
         ProgramHarness h(options);
-        h.settings->WriteProfileKey(QStringLiteral("LostContactInterval"), QStringLiteral("1"));
+        h.settings->WriteProfileKey("LostContactInterval", "1");
         Monitor monitor(h, broker.url());
         const QString alarm = Prefix + QStringLiteral("/alarm");
-        QVERIFY2(
-            QTest::qWaitFor([&] { return subscriber->payloadsOf(alarm).size() >= 4; }, Patience),
-            qPrintable(monitor.errors()));
+        QVERIFY2(waitFor([&] { return subscriber->payloadsOf(alarm).size() >= 4; }),
+                 qPrintable(monitor.errors()));
         QCOMPARE(subscriber->payloadsOf(alarm).mid(0, 4),
-                 (QStringList{QStringLiteral("ok"), QStringLiteral("warning"),
-                              QStringLiteral("alarm"), QStringLiteral("ok")}));
+                 (QStringList{"ok", "warning", "alarm", "ok"}));
         h.meter->setSilent(true);
-        QVERIFY(QTest::qWaitFor(
-            [&] { return subscriber->payloadsOf(alarm).endsWith(QStringLiteral("lost contact")); },
-            Patience));
-        QVERIFY(monitor.end(SIGINT));
-    }
-
-    void tlsConnectsWithTheBrokersCaAndRefusesAnotherWithTheReason()
-    {
-        TestBroker broker({true, {}, {}});
-        QVERIFY(broker.start());
-        const auto subscriber = broker.subscribe(Prefix, QStringLiteral("tls"));
-        ProgramHarness h(rampingMeter(50));
-        {
-            Monitor monitor(h, broker.url(), {QStringLiteral("--cafile"), broker.caFile()});
-            QVERIFY2(QTest::qWaitFor(
-                         [&] {
-                             return subscriber->payloadsOf(Prefix + QStringLiteral("/state"))
-                                 .contains(QStringLiteral("online"));
-                         },
-                         Patience),
-                     qPrintable(monitor.errors()));
-            QVERIFY(monitor.end(SIGINT));
-            QCOMPARE(monitor.exitCode(), 0);
-        }
-        Monitor refused(h, broker.url(), {QStringLiteral("--cafile"), broker.otherCaFile()});
-        QVERIFY(QTest::qWaitFor([&] { return refused.process->state() == QProcess::NotRunning; },
-                                Patience));
-        QCOMPARE(refused.exitCode(), 1);
-        QVERIFY2(refused.errors().contains(QStringLiteral("certificate verify failed")),
-                 qPrintable(refused.errors()));
+        QVERIFY(waitFor([&] { return subscriber->payloadsOf(alarm).endsWith("lost contact"); }));
+        QCOMPARE(monitor.end(SIGINT), 0);
     }
 
     void badBrokerSettingsGiveClearMessages_data()
     {
-        QTest::addColumn<QString>("url");
-        QTest::addColumn<bool>("wrongPassword");
+        QTest::addColumn<QString>("url"); // "broker": the running broker's
+        QTest::addColumn<bool>("tls");
         QTest::addColumn<int>("exitCode"); // -1: goes on collecting until interrupted
         QTest::addColumn<QString>("message");
-        QTest::newRow("no scheme") << QStringLiteral("127.0.0.1:1883") << false << 2
-                                   << QStringLiteral("mqtt://host[:port]");
-        QTest::newRow("other scheme") << QStringLiteral("http://127.0.0.1") << false << 2
-                                      << QStringLiteral("must begin with mqtt://");
-        QTest::newRow("bad port") << QStringLiteral("mqtt://127.0.0.1:99999") << false << 2
-                                  << QStringLiteral("not usable");
-        QTest::newRow("wrong password")
-            << QString() << true << 1 << QStringLiteral("not authorised");
-        QTest::newRow("nobody listening") << QStringLiteral("mqtt://127.0.0.1:%1") << false << -1
-                                          << QStringLiteral("Connection refused");
+        QTest::newRow("no scheme") << "127.0.0.1:1883" << false << 2 << "mqtt://host[:port]";
+        QTest::newRow("other scheme")
+            << "http://127.0.0.1" << false << 2 << "must begin with mqtt://";
+        QTest::newRow("wrong password") << "broker" << false << 1 << "not authorised";
+        QTest::newRow("other CA") << "broker" << true << 1 << "certificate verify failed";
+        // The broker's port, where nothing listens.
+        QTest::newRow("nobody listening")
+            << "mqtt://127.0.0.1:%1" << false << -1 << "Connection refused";
     }
 
     void badBrokerSettingsGiveClearMessages()
     {
         QFETCH(QString, url);
-        QFETCH(bool, wrongPassword);
+        QFETCH(bool, tls);
         QFETCH(int, exitCode);
         QFETCH(QString, message);
-        TestBroker broker({false, QStringLiteral("meter"), QStringLiteral("right")});
-        if (wrongPassword) {
+        TestBroker broker(tls, "meter", "right");
+        if (url == "broker") {
             QVERIFY(broker.start());
             url = broker.url();
         }
-        if (url.contains(QStringLiteral("%1")))
-            url = url.arg(broker.port); // not started: nothing listens there
+        if (url.contains("%1"))
+            url = url.arg(broker.port);
         ProgramHarness h(rampingMeter(50));
-        QFile password(h.path(QStringLiteral("password")));
-        QVERIFY(password.open(QIODevice::WriteOnly));
-        password.write("wrong\n");
+        QFile password(h.path("password"));
+        QVERIFY(password.open(QIODevice::WriteOnly) && password.write("wrong\n") > 0);
         password.close();
-        Monitor monitor(h, url,
-                        {QStringLiteral("--mqtt-user"), QStringLiteral("meter"),
-                         QStringLiteral("--mqtt-password-file"), password.fileName()});
-        QVERIFY2(QTest::qWaitFor([&] { return monitor.errors().contains(message); }, Patience),
+        QStringList more{"--mqtt-user", "meter", "--mqtt-password-file", password.fileName()};
+        if (tls)
+            more << "--cafile" << broker.otherCaFile();
+        Monitor monitor(h, url, more);
+        QVERIFY2(waitFor([&] { return monitor.errors().contains(message); }),
                  qPrintable(monitor.errors()));
-        if (exitCode < 0)
-            QVERIFY(monitor.end(SIGINT));
-        QVERIFY(QTest::qWaitFor([&] { return monitor.process->state() == QProcess::NotRunning; },
-                                Patience));
-        QCOMPARE(monitor.exitCode(), exitCode < 0 ? 0 : exitCode);
+        QCOMPARE(monitor.end(exitCode < 0 ? SIGINT : 0), qMax(exitCode, 0));
     }
 };
 

@@ -1,9 +1,9 @@
 #pragma once
 
-#include <QDir>
 #include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
-#include <QSignalSpy>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTemporaryDir>
@@ -15,13 +15,6 @@
 #include <sys/prctl.h>
 #include <unistd.h>
 
-struct TestBrokerOptions
-{
-    bool tls = false; // one mqtts listener, its certificates made with openssl
-    QString user;     // with a password: anonymous clients are refused
-    QString password;
-};
-
 // A Mosquitto broker of the test's own on a free loopback port, with a
 // configuration file in a temporary folder, and subscribers that print what
 // they receive (mosquitto_sub). Every process ends with the test, however the
@@ -31,110 +24,114 @@ class TestBroker
 public:
     static constexpr int PatienceMs = 30000;
 
-    using Options = TestBrokerOptions;
-
-    // One line a subscriber printed: the topic and the payload.
-    struct Message
-    {
-        QString topic;
-        QString payload;
-    };
-
     // A mosquitto_sub process subscribed to PREFIX/# with QoS 1.
     class Subscriber
     {
     public:
         std::unique_ptr<QProcess> process;
-        QList<Message> received;
 
-        ~Subscriber() { endProcess(*process); }
+        ~Subscriber() { endProcess(process.get()); }
 
-        QList<Message> &update()
-        {
-            m_pending += process->readAllStandardOutput();
-            qsizetype end = 0;
-            while ((end = m_pending.indexOf('\n')) >= 0) {
-                const QString line = QString::fromUtf8(m_pending.left(end));
-                m_pending.remove(0, end + 1);
-                const qsizetype space = line.indexOf(QChar(u' '));
-                received.append({line.left(space), space < 0 ? QString() : line.mid(space + 1)});
-            }
-            return received;
-        }
+        // What was published to `topic`, in the order it arrived.
         QStringList payloadsOf(const QString &topic)
         {
+            m_pending += process->readAllStandardOutput();
+            const qsizetype end = m_pending.lastIndexOf('\n') + 1; // whole lines only
+            m_lines += QString::fromUtf8(m_pending.first(end)).split(u'\n', Qt::SkipEmptyParts);
+            m_pending.remove(0, end);
             QStringList payloads;
-            for (const Message &m : update())
-                if (m.topic == topic)
-                    payloads.append(m.payload);
+            for (const QString &line : std::as_const(m_lines))
+                if (line.startsWith(topic + QChar(u' ')))
+                    payloads.append(line.mid(topic.size() + 1));
             return payloads;
+        }
+        // The "value" of each reading published to `topic`, with two decimals.
+        QStringList valuesOf(const QString &topic)
+        {
+            QStringList values;
+            for (const QString &payload : payloadsOf(topic))
+                values.append(QString::number(
+                    QJsonDocument::fromJson(payload.toUtf8()).object().value("value").toDouble(),
+                    'f', 2));
+            return values;
         }
 
     private:
+        QStringList m_lines;
         QByteArray m_pending;
     };
 
     QTemporaryDir dir;
-    Options options;
+    bool tls;     // one mqtts listener, its certificates made with openssl
+    QString user; // with a password: anonymous clients are refused
+    QString password;
     quint16 port = 0;
     std::unique_ptr<QProcess> broker;
 
-    explicit TestBroker(Options brokerOptions = {}) : options(std::move(brokerOptions))
+    explicit TestBroker(bool tlsOnly = false, QString userName = {}, QString userPassword = {})
+        : tls(tlsOnly), user(std::move(userName)), password(std::move(userPassword))
     {
-        port = freePort();
-        if (options.tls)
+        QTcpServer server;
+        server.listen(QHostAddress::LocalHost);
+        port = server.serverPort();
+        QByteArray conf = "listener " + QByteArray::number(port) + " 127.0.0.1\n";
+        if (tls) {
             makeCertificates();
-        writeConfiguration();
+            conf += "cafile " + caFile().toUtf8() + "\ncertfile " + path("server.pem").toUtf8() +
+                    "\nkeyfile " + path("server-key.pem").toUtf8() + "\n";
+        }
+        if (user.isEmpty()) {
+            conf += "allow_anonymous true\n";
+        } else {
+            run("mosquitto_passwd", {"-c", "-b", "passwords", user, password});
+            conf += "allow_anonymous false\npassword_file " + path("passwords").toUtf8() + "\n";
+        }
+        // A subscriber slower than the readings for a while loses none of them.
+        conf += "max_queued_messages 1000000\n";
+        // Sessions outlive a restart; the broker keeps the test's user, which
+        // can write the folder, when started by root.
+        conf += "persistence true\npersistence_location " + dir.path().toUtf8() + "/\n";
+        if (const passwd *account = ::getpwuid(::getuid()); account != nullptr)
+            conf += "user " + QByteArray(account->pw_name) + "\n";
+        QFile file(path("mosquitto.conf"));
+        if (file.open(QIODevice::WriteOnly))
+            file.write(conf);
     }
+    ~TestBroker() { endProcess(broker.get()); }
 
-    ~TestBroker()
+    static void endProcess(QProcess *process)
     {
-        if (broker)
-            endProcess(*broker);
-    }
-
-    static void endProcess(QProcess &process)
-    {
-        if (process.state() != QProcess::NotRunning) {
-            process.kill();
-            process.waitForFinished(PatienceMs);
+        if (process != nullptr && process->state() != QProcess::NotRunning) {
+            process->kill();
+            process->waitForFinished(PatienceMs);
         }
     }
 
     QString path(const QString &name) const { return dir.filePath(name); }
     QString url() const
     {
-        return QStringLiteral("%1://127.0.0.1:%2")
-            .arg(options.tls ? QStringLiteral("mqtts") : QStringLiteral("mqtt"))
-            .arg(port);
+        return QStringLiteral("%1://127.0.0.1:%2").arg(tls ? "mqtts" : "mqtt").arg(port);
     }
-    QString caFile() const { return path(QStringLiteral("ca.pem")); }
+    QString caFile() const { return path("ca.pem"); }
     // A CA that signed nothing the broker shows.
-    QString otherCaFile() const { return path(QStringLiteral("other-ca.pem")); }
+    QString otherCaFile() const { return path("other-ca.pem"); }
 
     // Starts the broker and waits until it accepts connections.
     bool start()
     {
-        broker = startProcess(QStringLiteral("/usr/sbin/mosquitto"),
-                              {QStringLiteral("-c"), path(QStringLiteral("mosquitto.conf"))});
-        return QTest::qWaitFor(
-                   [this] {
-                       if (broker->state() == QProcess::NotRunning)
-                           return true;
-                       QTcpSocket probe;
-                       probe.connectToHost(QStringLiteral("127.0.0.1"), port);
-                       return probe.waitForConnected(200);
-                   },
-                   PatienceMs) &&
-               broker->state() == QProcess::Running;
+        broker = startProcess("/usr/sbin/mosquitto", {"-c", path("mosquitto.conf")});
+        const auto listening = [this] {
+            QTcpSocket probe;
+            probe.connectToHost(QStringLiteral("127.0.0.1"), port);
+            return broker->state() == QProcess::NotRunning || probe.waitForConnected(200);
+        };
+        return QTest::qWaitFor(listening, PatienceMs) && broker->state() == QProcess::Running;
     }
 
     // Ends the broker as a service stop does (its sessions are saved).
     void stop()
     {
-        if (!broker || broker->state() == QProcess::NotRunning)
-            return;
-        ::kill(static_cast<pid_t>(broker->processId()), SIGTERM);
+        broker->terminate(); // SIGTERM
         broker->waitForFinished(PatienceMs);
     }
 
@@ -144,40 +141,19 @@ public:
                                           const QStringList &output = {QStringLiteral("-v")})
     {
         auto subscriber = std::make_unique<Subscriber>();
-        QStringList arguments{
-            QStringLiteral("-h"),  QStringLiteral("127.0.0.1"),  QStringLiteral("-p"),
-            QString::number(port), QStringLiteral("-q"),         QStringLiteral("1"),
-            QStringLiteral("-c"),  QStringLiteral("-i"),         id,
-            QStringLiteral("-t"),  prefix + QStringLiteral("/#")};
-        arguments << output;
-        if (options.tls)
-            arguments << QStringLiteral("--cafile") << caFile();
-        arguments << credentials();
-        subscriber->process = startProcess(QStringLiteral("mosquitto_sub"), arguments);
+        subscriber->process = startProcess(
+            "mosquitto_sub",
+            clientArguments() + QStringList{"-c", "-i", id, "-t", prefix + "/#"} + output);
         // Subscribed once a message published now comes back.
         const QString probe = prefix + QStringLiteral("/probe");
         [[maybe_unused]] const bool subscribed = QTest::qWaitFor(
             [&] {
-                publish(probe, QStringLiteral("probe"));
+                run("mosquitto_pub", clientArguments() + QStringList{"-t", probe, "-m", "probe"});
                 return QTest::qWaitFor([&] { return !subscriber->payloadsOf(probe).isEmpty(); },
                                        300);
             },
             PatienceMs);
         return subscriber;
-    }
-
-    bool publish(const QString &topic, const QString &payload)
-    {
-        QProcess pub;
-        QStringList arguments{QStringLiteral("-h"), QStringLiteral("127.0.0.1"),
-                              QStringLiteral("-p"), QString::number(port),
-                              QStringLiteral("-q"), QStringLiteral("1"),
-                              QStringLiteral("-t"), topic,
-                              QStringLiteral("-m"), payload};
-        if (options.tls)
-            arguments << QStringLiteral("--cafile") << caFile();
-        pub.start(QStringLiteral("mosquitto_pub"), arguments + credentials());
-        return pub.waitForFinished(PatienceMs) && pub.exitCode() == 0;
     }
 
     // A process that dies with the test.
@@ -192,18 +168,15 @@ public:
     }
 
 private:
-    QStringList credentials() const
+    // Where the broker is, with QoS 1, its CA and the test's user.
+    QStringList clientArguments() const
     {
-        if (options.user.isEmpty())
-            return {};
-        return {QStringLiteral("-u"), options.user, QStringLiteral("-P"), options.password};
-    }
-
-    static quint16 freePort()
-    {
-        QTcpServer server;
-        server.listen(QHostAddress::LocalHost);
-        return server.serverPort();
+        QStringList arguments{"-h", "127.0.0.1", "-p", QString::number(port), "-q", "1"};
+        if (tls)
+            arguments << "--cafile" << caFile();
+        if (!user.isEmpty())
+            arguments << "-u" << user << "-P" << password;
+        return arguments;
     }
 
     bool run(const QString &program, const QStringList &arguments)
@@ -214,58 +187,16 @@ private:
         return process.waitForFinished(PatienceMs) && process.exitCode() == 0;
     }
 
-    // A CA, a server certificate for 127.0.0.1 signed by it, and a second CA.
+    // A CA, a second CA, and a certificate for 127.0.0.1 signed by the first.
     void makeCertificates()
     {
-        const QString openssl = QStringLiteral("openssl");
-        for (const QString &ca : {QStringLiteral("ca"), QStringLiteral("other-ca")})
-            run(openssl, {QStringLiteral("req"), QStringLiteral("-x509"), QStringLiteral("-newkey"),
-                          QStringLiteral("rsa:2048"), QStringLiteral("-nodes"),
-                          QStringLiteral("-days"), QStringLiteral("2"), QStringLiteral("-subj"),
-                          QStringLiteral("/CN=Test %1").arg(ca), QStringLiteral("-keyout"),
-                          ca + QStringLiteral("-key.pem"), QStringLiteral("-out"),
-                          ca + QStringLiteral(".pem")});
-        run(openssl,
-            {QStringLiteral("req"), QStringLiteral("-newkey"), QStringLiteral("rsa:2048"),
-             QStringLiteral("-nodes"), QStringLiteral("-subj"), QStringLiteral("/CN=127.0.0.1"),
-             QStringLiteral("-keyout"), QStringLiteral("server-key.pem"), QStringLiteral("-out"),
-             QStringLiteral("server.csr")});
-        QFile extensions(path(QStringLiteral("server.ext")));
-        if (extensions.open(QIODevice::WriteOnly))
-            extensions.write("subjectAltName=IP:127.0.0.1\n");
-        extensions.close();
-        run(openssl, {QStringLiteral("x509"), QStringLiteral("-req"), QStringLiteral("-in"),
-                      QStringLiteral("server.csr"), QStringLiteral("-CA"), QStringLiteral("ca.pem"),
-                      QStringLiteral("-CAkey"), QStringLiteral("ca-key.pem"),
-                      QStringLiteral("-CAcreateserial"), QStringLiteral("-days"),
-                      QStringLiteral("2"), QStringLiteral("-extfile"), QStringLiteral("server.ext"),
-                      QStringLiteral("-out"), QStringLiteral("server.pem")});
-    }
-
-    void writeConfiguration()
-    {
-        QByteArray conf = "listener " + QByteArray::number(port) + " 127.0.0.1\n";
-        if (options.tls)
-            conf += "cafile " + caFile().toUtf8() + "\ncertfile " +
-                    path(QStringLiteral("server.pem")).toUtf8() + "\nkeyfile " +
-                    path(QStringLiteral("server-key.pem")).toUtf8() + "\n";
-        if (options.user.isEmpty()) {
-            conf += "allow_anonymous true\n";
-        } else {
-            const QString passwords = path(QStringLiteral("passwords"));
-            run(QStringLiteral("mosquitto_passwd"), {QStringLiteral("-c"), QStringLiteral("-b"),
-                                                     passwords, options.user, options.password});
-            conf += "allow_anonymous false\npassword_file " + passwords.toUtf8() + "\n";
-        }
-        // A subscriber slower than the readings for a while loses none of them.
-        conf += "max_queued_messages 1000000\n";
-        // Sessions outlive a restart; the broker keeps the test's user, which
-        // can write the folder, when started by root.
-        conf += "persistence true\npersistence_location " + dir.path().toUtf8() + "/\n";
-        if (const passwd *account = ::getpwuid(::getuid()); account != nullptr)
-            conf += "user " + QByteArray(account->pw_name) + "\n";
-        QFile file(path(QStringLiteral("mosquitto.conf")));
-        if (file.open(QIODevice::WriteOnly))
-            file.write(conf);
+        for (const char *subjectAndFiles :
+             {"/CN=Test-ca -keyout ca-key.pem -out ca.pem",
+              "/CN=Test-other -keyout other-ca-key.pem -out other-ca.pem",
+              "/CN=127.0.0.1 -addext subjectAltName=IP:127.0.0.1 -addext basicConstraints=CA:FALSE "
+              "-CA ca.pem -CAkey ca-key.pem -keyout server-key.pem -out server.pem"})
+            run("openssl", QStringLiteral("req -x509 -newkey rsa:2048 -nodes -days 2 -subj %1")
+                               .arg(subjectAndFiles)
+                               .split(u' '));
     }
 };
