@@ -1,12 +1,9 @@
 #include "ProgramHarness.h"
 
-#include "CommandFrame.h"
-#include "DateTimeText.h"
 #include "GraphController.h"
 #include "GraphData.h"
 #include "ListViewer.h"
 #include "MeasurementRecord.h"
-#include "ProgramInstance.h"
 #include "RecordLine.h"
 #include "ReportTask.h"
 #include "WorkingListFile.h"
