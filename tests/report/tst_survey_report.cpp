@@ -158,33 +158,20 @@ private slots:
                                       event("6-6 peak 6", 16, 16, ": OvrThrDose")}));
     }
 
-    void calibrationIsJudgedOnTheDaysOfTheSurvey_data()
-    {
-        QTest::addColumn<QDate>("due");
-        QTest::addColumn<QString>("atSurvey");
-        QTest::addColumn<QString>("today");
-        // The survey ran from 2026-12-05 to 2026-12-08; today is 2027-09-07. A
-        // lapse since the survey and a lapse before it are in the report's test.
-        QTest::newRow("due on the last day")
-            << QDate(2026, 12, 8) << "in calibration at the survey (due 2026-12-08)"
-            << "today: overdue by 273 days";
-        QTest::newRow("still in") << QDate(2028, 1, 1)
-                                  << "in calibration at the survey (due 2028-01-01)"
-                                  << "";
-        QTest::newRow("during the survey") << QDate(2026, 12, 6)
-                                           << "out of calibration for part of the survey: due "
-                                              "2026-12-06, 2 days before its last reading"
-                                           << "";
-    }
-
     void calibrationIsJudgedOnTheDaysOfTheSurvey()
     {
-        QFETCH(QDate, due);
-        QFETCH(QString, atSurvey);
-        QFETCH(QString, today);
+        // The survey ran from 2026-12-05 to 2026-12-08; today is 2027-09-07. A
+        // lapse since the survey and a lapse before it are in the report's test.
+        const QDate first(2026, 12, 5);
         const QDate last(2026, 12, 8);
-        QCOMPARE(ReportContext::stateAtSurvey(due, QDate(2026, 12, 5), last), atSurvey);
-        QCOMPARE(context().stateToday(due, last), today);
+        QCOMPARE(ReportContext::stateAtSurvey(last, first, last),
+                 QStringLiteral("in calibration at the survey (due 2026-12-08)"));
+        QCOMPARE(context().stateToday(last, last), QStringLiteral("today: overdue by 273 days"));
+        QCOMPARE(context().stateToday(QDate(2028, 1, 1), last), QString());
+        QCOMPARE(ReportContext::stateAtSurvey(QDate(2026, 12, 6), first, last),
+                 QStringLiteral("out of calibration for part of the survey: due 2026-12-06, 2 "
+                                "days before its last reading"));
+        QCOMPARE(context().stateToday(QDate(2026, 12, 6), last), QString());
     }
 
     void valueScaleHoldsEveryReadingOnRoundStepsWithDistinctLabels_data()
