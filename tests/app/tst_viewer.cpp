@@ -256,6 +256,7 @@ private slots:
         QFETCH(bool, offered);
         Survey survey;
         writeSurvey(survey.path, records);
+        QCOMPARE(survey.viewer.load(), QString()); // a legend alone is a list too
         std::unique_ptr<frmViewer> window(
             frmViewer::open(survey.path, {survey.settings, survey.clock}, nullptr));
         QVERIFY(window);
