@@ -5,22 +5,12 @@
 
 #include <QRandomGenerator>
 
-namespace {
-
-struct Handed
-{
-    QByteArray message;
-    qint16 result;
-};
-
-} // namespace
-
 class MessageReceiverTest : public QObject
 {
     Q_OBJECT
 
     MessageReceiver receiver;
-    QList<Handed> handed;
+    QList<std::pair<QByteArray, qint16>> handed; // each message and its result
 
     qsizetype feed(const QByteArray &block)
     {
@@ -42,28 +32,27 @@ private slots:
         bad[24] = static_cast<char>(bad[24] + 1);
         const qsizetype taken = feed(bad + MessageSamples::workedExample());
         QCOMPARE(handed.size(), 1);
-        QCOMPARE(handed[0].result, qint16(MessageReceiver::BadChecksum));
+        QCOMPARE(handed[0].second, qint16(MessageReceiver::BadChecksum));
         // The trace shows the bytes that were looked at, up to the bad message's end.
         QCOMPARE(taken, 26);
         feed(MessageSamples::workedExample());
         QCOMPARE(handed.size(), 2);
-        QCOMPARE(handed[1].result, qint16(MessageReceiver::Measurement));
+        QCOMPARE(handed[1].second, qint16(MessageReceiver::Measurement));
     }
 
     void overflowDropsTheCollectedBytesAndStartsAfresh()
     {
         feed(QByteArray(150, 'x'));
         QCOMPARE(handed.size(), 1);
-        QCOMPARE(handed[0].result, qint16(MessageReceiver::Overflow));
-        QCOMPARE(handed[0].message.size(), 100);
-        QCOMPARE(receiver.MesPoint, qint16(50));
+        QCOMPARE(handed[0].second, qint16(MessageReceiver::Overflow));
+        QCOMPARE(handed[0].first.size(), 100);
         // Noise without terminator keeps being dropped in 100-byte pieces and
         // the receiver still frames a good message once the line is clean.
         feed(QByteArray(50, 'y'));
         QCOMPARE(handed.size(), 2);
         feed(MessageSamples::workedExample());
         QCOMPARE(handed.size(), 3);
-        QCOMPARE(handed[2].result, qint16(MessageReceiver::Measurement));
+        QCOMPARE(handed[2].second, qint16(MessageReceiver::Measurement));
     }
 
     // Random valid messages, concatenated and split into random blocks, are each handed on
@@ -101,8 +90,8 @@ private slots:
             }
             QCOMPARE(handed.size(), sent.size());
             for (qsizetype i = 0; i < sent.size(); ++i) {
-                QCOMPARE(handed[i].message, sent[i]);
-                QCOMPARE(handed[i].result,
+                QCOMPARE(handed[i].first, sent[i]);
+                QCOMPARE(handed[i].second,
                          qint16(sent[i].size() <= 30 ? MessageReceiver::Measurement
                                                      : MessageReceiver::Calibration));
             }
