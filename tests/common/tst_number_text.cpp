@@ -54,16 +54,13 @@ private slots:
         QCOMPARE(NumberText::leadingNumber(text), value);
     }
 
-    void fixedTextsRoundHalfUpAndNeverShowANegativeZero()
+    // Texts round half up and never show a negative zero; whole numbers round half to even.
+    void roundingOfTextsAndOfWholeNumbers()
     {
         QCOMPARE(NumberText::fixedTwoDecimals(99.995), QStringLiteral("100.00"));
         QCOMPARE(NumberText::fixedTwoDecimals(-0.004), QStringLiteral("0.00"));
         QCOMPARE(NumberText::fixedTwoDecimals(-1.5), QStringLiteral("-1.50"));
         QCOMPARE(NumberText::atLeastTwoDigits(2.5), QStringLiteral("03"));
-    }
-
-    void roundToInt16RoundsHalfToEvenAndClampsOverflow()
-    {
         QCOMPARE(NumberText::roundToInt16(2.5), qint16(2));
         QCOMPARE(NumberText::roundToInt16(3.5), qint16(4));
         QCOMPARE(NumberText::roundToInt16(40000), qint16(32767));

@@ -12,16 +12,12 @@ class CalibrationDueTest : public QObject
     Q_OBJECT
 
 private slots:
-    void dueDatesAreReadDayFirstUnlessOnlyMonthFirstFits()
+    void dueDatesAreReadDayFirstUnlessOnlyMonthFirstFitsAndVerdictsCountDaysFromToday()
     {
         QCOMPARE(CalibrationDue::dueDate(QStringLiteral("05/06/2027")), QDate(2027, 6, 5));
         QCOMPARE(CalibrationDue::dueDate(QStringLiteral("06/30/2027")), QDate(2027, 6, 30));
         QCOMPARE(CalibrationDue::dueDate(QStringLiteral("  /  /    ")), std::nullopt);
         QCOMPARE(CalibrationDue::dueDate(QStringLiteral("31/31/2027")), std::nullopt);
-    }
-
-    void verdictsCountDaysFromToday()
-    {
         QTemporaryDir dir;
         const ProfileFile settings(dir.filePath(QStringLiteral("Tesk.ini")));
         FixedClock clock;
