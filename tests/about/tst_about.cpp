@@ -68,7 +68,6 @@ private slots:
             },
             [&existing](const QString &file) { return existing.contains(file); });
         const SystemInfoLauncher::Result result = launcher.StartSysInfo();
-        QCOMPARE(result.started, !started.isEmpty());
         QCOMPARE(programs, started.isEmpty() ? QStringList() : QStringList{started});
         QCOMPARE(result.message.isEmpty(), !started.isEmpty()); // the user is told
     }

@@ -55,7 +55,6 @@ class TestAlarmSound : public QObject
 private slots:
     void initTestCase()
     {
-        QVERIFY(dir.isValid());
         tone = dir.filePath(QStringLiteral("Notify.wav"));
         QVERIFY(WaveTone::writeAlarmWave(tone));
         QVERIFY(!WaveTone::writeAlarmWave(dir.filePath(QStringLiteral("missing/Notify.wav"))));
