@@ -269,12 +269,9 @@ private slots:
         QTest::addColumn<bool>("legend");
         QTest::addColumn<QString>("department");
         const QString hyperlink = QStringLiteral("=HYPERLINK(\"x\")");
-        QByteArray legend;
-        for (const QString &line : Legend)
-            legend += '"' + line.toLatin1() + "\"\r\n";
-        QByteArray records;
-        for (const QString &line : Records)
-            records += '"' + line.toLatin1() + "\"\r\n";
+        const QString end = QStringLiteral("\"\r\n");
+        const QByteArray legend = (u'"' + Legend.join(end + u'"') + end).toLatin1();
+        const QByteArray records = (u'"' + Records.join(end + u'"') + end).toLatin1();
         QTest::newRow("empty") << QByteArray() << 0 << false << QString();
         QTest::newRow("legend only") << legend << 0 << true << hyperlink;
         QTest::newRow("part of the legend")
@@ -394,12 +391,10 @@ private slots:
         row("prefixed main namespace", "prefixed", "");
         row("sheet without sheetData", "no-sheet-data", "");
         row("sheet twice", "sheet-twice", "xl/worksheets/sheet1.xml twice");
-        row("workbook twice", "workbook-twice", "xl/workbook.xml twice");
         row("sheet that is the styles", "sheet-is-styles",
             "xl/styles.xml, which is not a worksheet");
         row("chart sheet", "sheet-is-chart", "Survey, which is not a worksheet");
         row("FirstLine at the last columns", "last-column", "XFB10");
-        row("../../x", "climbing-name", "\"../../x\"");
         row("/tmp/x", "absolute-name", "\"/tmp/x\"");
         row("xl/../../../x", "climbing-inner-name", "\"xl/../../../x\"");
         row("styles of 200 MB", "big-styles", "xl/styles.xml is too large");
