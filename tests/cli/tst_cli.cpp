@@ -49,6 +49,14 @@ Run runCli(ProgramHarness &h, const QStringList &arguments)
             QString::fromLocal8Bit(process->readAllStandardError())};
 }
 
+// Downloads from the simulated meter into `list`.
+Run download(ProgramHarness &h, const QString &list, const QStringList &more = {})
+{
+    return runCli(h, QStringList{QStringLiteral("download"), QStringLiteral("--port"),
+                                 h.meter->linkPath(), QStringLiteral("--list"), list} +
+                         more);
+}
+
 QByteArray contentOf(const QString &path)
 {
     QFile file(path);
@@ -153,9 +161,7 @@ private slots:
         ProgramHarness h;
         const QString list = h.path(QStringLiteral("survey.lst"));
         const QString book = h.path(QStringLiteral("survey.xlsx"));
-        const Run run =
-            runCli(h, {QStringLiteral("download"), QStringLiteral("--port"), h.meter->linkPath(),
-                       QStringLiteral("--list"), list, QStringLiteral("--xlsx"), book});
+        const Run run = download(h, list, {QStringLiteral("--xlsx"), book});
         QVERIFY2(run.code == 0, qPrintable(run.err));
         // The window's Get Data on the line: online stop, first request, then one per record.
         QTRY_COMPARE_WITH_TIMEOUT(
@@ -168,9 +174,8 @@ private slots:
             Patience);
         // A download refuses an existing workbook before it asks the meter anything.
         const QByteArray saved = contentOf(book);
-        Run again = runCli(h, {QStringLiteral("download"), QStringLiteral("--port"),
-                               h.meter->linkPath(), QStringLiteral("--list"),
-                               h.path(QStringLiteral("new.lst")), QStringLiteral("--xlsx"), book});
+        Run again =
+            download(h, h.path(QStringLiteral("new.lst")), {QStringLiteral("--xlsx"), book});
         QCOMPARE(again.code, 1);
         QVERIFY2(again.err.contains(QStringLiteral("--replace")), qPrintable(again.err));
         QCOMPARE(h.commands.size(), 5);
@@ -194,17 +199,14 @@ private slots:
                  WorkbookCells::readText(h.programFolder() + QStringLiteral("/survey.xlsx")));
 
         // An existing list or workbook is kept unless the command line says otherwise.
-        again = runCli(h, {QStringLiteral("download"), QStringLiteral("--port"),
-                           h.meter->linkPath(), QStringLiteral("--list"), list});
+        again = download(h, list);
         QCOMPARE(again.code, 1);
         QVERIFY2(again.err.contains(QStringLiteral("--append")), qPrintable(again.err));
         QCOMPARE(linesOf(list), lines);
         again = runCli(h, {QStringLiteral("export"), list, QStringLiteral("--xlsx"), book});
         QCOMPARE(again.code, 1);
         QVERIFY2(again.err.contains(QStringLiteral("--replace")), qPrintable(again.err));
-        again =
-            runCli(h, {QStringLiteral("download"), QStringLiteral("--port"), h.meter->linkPath(),
-                       QStringLiteral("--list"), list, QStringLiteral("--append")});
+        again = download(h, list, {QStringLiteral("--append")});
         QVERIFY2(again.code == 0, qPrintable(again.err));
         QCOMPARE(linesOf(list).size(), 12);
         again = runCli(h, {QStringLiteral("export"), list, QStringLiteral("--xlsx"), book,
@@ -237,8 +239,7 @@ private slots:
         }
         for (int i = 0; i < 50; ++i) {
             const QString list = h.path(QStringLiteral("survey%1.lst").arg(i));
-            const Run run = runCli(h, {QStringLiteral("download"), QStringLiteral("--port"),
-                                       h.meter->linkPath(), QStringLiteral("--list"), list});
+            const Run run = download(h, list);
             QVERIFY2(run.code == 0, qPrintable(QStringLiteral("run %1: %2").arg(i).arg(run.err)));
             QCOMPARE(linesOf(list).mid(6), expected);
         }
@@ -251,8 +252,7 @@ private slots:
         options.dropEvery = 4;    // the request that follows it
         ProgramHarness h(options);
         const QString list = h.path(QStringLiteral("survey.lst"));
-        const Run run = runCli(h, {QStringLiteral("download"), QStringLiteral("--port"),
-                                   h.meter->linkPath(), QStringLiteral("--list"), list});
+        const Run run = download(h, list);
         QCOMPARE(run.code, 1);
         QCOMPARE(run.out, QStringLiteral("Downloaded 2 records to %1.\n").arg(list));
         QCOMPARE(run.err,
@@ -330,21 +330,8 @@ private slots:
         QCOMPARE(workFolders(h.path(QString())), QStringList());
     }
 
-    void exportWritesTheWorkbookUnderTheNameTheUserGave_data()
-    {
-        QTest::addColumn<QString>("workbook");
-        QTest::addColumn<QString>("written"); // the file that holds the workbook afterwards
-        QTest::newRow("a folder named with placeholders") << "a%2Fb %1/survey.xlsx"
-                                                          << "a%2Fb %1/survey.xlsx";
-        // The link stays; the file it points to is replaced, keeping its permissions.
-        QTest::newRow("a link to a workbook") << "link.xlsx"
-                                              << "kept/real.xlsx";
-    }
-
     void exportWritesTheWorkbookUnderTheNameTheUserGave()
     {
-        QFETCH(QString, workbook);
-        QFETCH(QString, written);
         ProgramHarness h;
         QDir().mkpath(h.path(QStringLiteral("a%2Fb %1")));
         QDir().mkpath(h.path(QStringLiteral("kept")));
@@ -355,13 +342,19 @@ private slots:
         QVERIFY(real.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner |
                                     QFileDevice::ReadGroup));
         QVERIFY(QFile::link(QStringLiteral("kept/real.xlsx"), h.path(QStringLiteral("link.xlsx"))));
-
-        const Run run =
-            runCli(h, {QStringLiteral("export"), h.path(QStringLiteral("a%2Fb %1/survey.lst")),
-                       QStringLiteral("--xlsx"), h.path(workbook), QStringLiteral("--replace")});
-        QVERIFY2(run.code == 0, qPrintable(run.err));
-        QCOMPARE(run.out, QStringLiteral("Saved the workbook %1.\n").arg(h.path(workbook)));
-        QVERIFY(contentOf(h.path(written)).startsWith("PK"));
+        // A folder named with placeholders; a link, which stays while the file it
+        // points to is replaced, keeping its permissions.
+        for (const auto &[workbook, written] :
+             {std::pair{"a%2Fb %1/survey.xlsx", "a%2Fb %1/survey.xlsx"},
+              std::pair{"link.xlsx", "kept/real.xlsx"}}) {
+            const QString book = h.path(QLatin1String(workbook));
+            const Run run =
+                runCli(h, {QStringLiteral("export"), h.path(QStringLiteral("a%2Fb %1/survey.lst")),
+                           QStringLiteral("--xlsx"), book, QStringLiteral("--replace")});
+            QVERIFY2(run.code == 0, qPrintable(run.err));
+            QCOMPARE(run.out, QStringLiteral("Saved the workbook %1.\n").arg(book));
+            QVERIFY(contentOf(h.path(QLatin1String(written))).startsWith("PK"));
+        }
         QCOMPARE(QFileInfo(h.path(QStringLiteral("link.xlsx"))).isSymLink(), true);
         struct stat info
         {
@@ -639,17 +632,11 @@ private slots:
         QFile file(list);
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.write(WorkingListFile::quoted(QStringLiteral("Department: Health Physics")));
-        for (int i = 0; i < 6; ++i) {
-            MeasurementRecord r{QStringLiteral("SIM-0000001"),
-                                QStringLiteral("2026-12-05 09:3%1:00").arg(i),
-                                QStringLiteral("0.%125").arg(i),
-                                QStringLiteral("uSv/h"),
-                                QStringLiteral("ok"),
-                                QStringLiteral("HT50"),
-                                QStringLiteral(" "),
-                                0};
-            file.write(WorkingListFile::quoted(RecordLine::format(r)));
-        }
+        for (int i = 0; i < 6; ++i)
+            file.write(WorkingListFile::quoted(RecordLine::format(
+                {QStringLiteral("SIM-0000001"), QStringLiteral("2026-12-05 09:3%1:00").arg(i),
+                 QStringLiteral("0.%125").arg(i), QStringLiteral("uSv/h"), QStringLiteral("ok"),
+                 QStringLiteral("HT50"), QStringLiteral(" "), 0})));
         file.close();
         const QStringList report{QStringLiteral("report"), list, QStringLiteral("--pdf"), pdf};
 
