@@ -113,9 +113,26 @@ private slots:
         QVERIFY(readFile(file(QStringLiteral("hall.pdf"))).startsWith("%PDF"));
     }
 
-    void aNameThatLeavesTheFolderIsRefusedAndNothingIsWritten()
+    void aNameThatLeavesTheFolderOrNamesTheWorkingListIsRefusedAndNothingIsWritten()
     {
         startList(2);
+        // The working list's own name would lose the list when it restarts; so
+        // would a link or a second name of it (as a file system that ignores case
+        // gives), whatever it is called.
+        const QByteArray before = readFile(file(QStringLiteral("TeskTemp.lst")));
+        QVERIFY(QFile::link(QStringLiteral("TeskTemp.lst"), file(QStringLiteral("linked.lst"))));
+        QVERIFY(::link(QFile::encodeName(file(QStringLiteral("TeskTemp.lst"))).constData(),
+                       QFile::encodeName(file(QStringLiteral("tesktemp.lst"))).constData()) == 0);
+        for (const QString &name :
+             {QStringLiteral("TeskTemp"), QStringLiteral("linked"), QStringLiteral("tesktemp")}) {
+            m_prompt.answers = {UserPrompt::Answer::Yes};
+            QCOMPARE(loaded().save(name, false, false), ListSaver::Next::StayOpen);
+            QVERIFY(m_prompt.shown.last().text.contains(QStringLiteral("working list's own")));
+        }
+        QCOMPARE(readFile(file(QStringLiteral("TeskTemp.lst"))), before);
+        QVERIFY(!QFile::exists(file(QStringLiteral("Data4Excel.lst"))));
+        QCOMPARE(m_list->TotalRecords(), 2);
+        m_prompt.shown.clear();
         for (const QString &name : {QStringLiteral("../escape"), QStringLiteral(".."),
                                     QStringLiteral("a/b"), QStringLiteral("nul\0x")}) {
             ListSaver saver = loaded();
@@ -142,27 +159,6 @@ private slots:
         // Spaces are kept and an empty name gives ".lst".
         QCOMPARE(loaded().save(QString(), false, false), ListSaver::Next::Close);
         QVERIFY(QFile::exists(file(QStringLiteral(".lst"))));
-    }
-
-    // The working list's own name would lose the list when it restarts; so
-    // would a link or a second name of it (as a file system that ignores case
-    // gives), whatever it is called.
-    void anotherNameOfTheWorkingListIsRefusedAsItsOwn()
-    {
-        startList(2);
-        const QByteArray before = readFile(file(QStringLiteral("TeskTemp.lst")));
-        QVERIFY(QFile::link(QStringLiteral("TeskTemp.lst"), file(QStringLiteral("linked.lst"))));
-        QVERIFY(::link(QFile::encodeName(file(QStringLiteral("TeskTemp.lst"))).constData(),
-                       QFile::encodeName(file(QStringLiteral("tesktemp.lst"))).constData()) == 0);
-        for (const QString &name :
-             {QStringLiteral("TeskTemp"), QStringLiteral("linked"), QStringLiteral("tesktemp")}) {
-            m_prompt.answers = {UserPrompt::Answer::Yes};
-            QCOMPARE(loaded().save(name, false, false), ListSaver::Next::StayOpen);
-            QVERIFY(m_prompt.shown.last().text.contains(QStringLiteral("working list's own")));
-        }
-        QCOMPARE(readFile(file(QStringLiteral("TeskTemp.lst"))), before);
-        QVERIFY(!QFile::exists(file(QStringLiteral("Data4Excel.lst"))));
-        QCOMPARE(m_list->TotalRecords(), 2);
     }
 
     void aSkippedLineIsToldAfterTheSave()
