@@ -238,7 +238,7 @@ private slots:
 
     // Clicks, a drag's zoom and online turning off are driven through the window in
     // tests/app/tst_graph.
-    void arrowKeysStepWithinTheDrawnPoints()
+    void arrowKeysStepWithinTheDrawnPointsAndListRowsAreNewestFirst()
     {
         Host host;
         GraphController graph(host);
@@ -255,13 +255,9 @@ private slots:
         graph.drawingFinished();
         QVERIFY(!graph.markerPoint());
         QCOMPARE(host.totals, 1);
-    }
 
-    void listRowsAreNewestFirstAndFollowTogle()
-    {
-        Host host;
-        GraphController graph(host);
-        Readings list({1, 2, 3, 4, 5, 6, 7, 8});
+        // The list's rows are newest first and follow Togle.
+        list = Readings({1, 2, 3, 4, 5, 6, 7, 8});
         QVERIFY(list.handTo(graph, 6));
         QList<GraphController::ListRow> rows = graph.listRows();
         QCOMPARE(rows.size(), 7);
