@@ -69,14 +69,20 @@ private slots:
         m_prompt.answers.clear();
     }
 
-    void theCounterMovesOnOnlyWithASavedList()
+    void theCounterMovesOnOnlyWithASavedListAndTheReportTickIsKept()
     {
         startList(3);
         ListSaver first = loaded();
         QCOMPARE(first.edFileName, QStringLiteral("TeskData 1"));
+        QVERIFY(!first.reportTicked);
+        first.reportChanged(true);
+        QVERIFY(loaded().reportTicked);
         const QByteArray list = readFile(m_list->path());
-        QCOMPARE(first.save(first.edFileName, false, false), ListSaver::Next::Close);
+        QCOMPARE(first.save(first.edFileName, false, false, true), ListSaver::Next::Close);
         QCOMPARE(first.ReturnCode, 1);
+        QVERIFY2(m_prompt.shown.isEmpty(), qPrintable(m_prompt.shown.value(0).text));
+        // The report goes beside the text files.
+        QVERIFY(readFile(file(QStringLiteral("TeskData 1.pdf"))).startsWith("%PDF"));
         QCOMPARE(readFile(file(QStringLiteral("TeskData 1.lst"))), list);
         QCOMPARE(readFile(file(QStringLiteral("Data4Excel.lst"))), list);
         QVERIFY(readFile(m_settings->path()).contains("FileNumber= 1"));
@@ -99,18 +105,6 @@ private slots:
         const ListSaver untouched = loaded();
         QCOMPARE(untouched.edFileName, QStringLiteral("data"));
         QCOMPARE(untouched.FileNumber, qint16(32767));
-    }
-
-    void theReportTickIsKeptAndWritesTheReportBesideTheTextFiles()
-    {
-        startList(6);
-        ListSaver saver = loaded();
-        QVERIFY(!saver.reportTicked);
-        saver.reportChanged(true);
-        QVERIFY(loaded().reportTicked);
-        QCOMPARE(saver.save(QStringLiteral("hall"), false, false, true), ListSaver::Next::Close);
-        QVERIFY2(m_prompt.shown.isEmpty(), qPrintable(m_prompt.shown.value(0).text));
-        QVERIFY(readFile(file(QStringLiteral("hall.pdf"))).startsWith("%PDF"));
     }
 
     void aNameThatLeavesTheFolderOrNamesTheWorkingListIsRefusedAndNothingIsWritten()
