@@ -358,19 +358,16 @@ private slots:
         QFile::remove(file(Xl::TemplateName));
     }
 
-    void aHeaderWithoutItsKeyAsksAndRetryReadsAgain()
+    void aHeaderWithoutItsKeyAsksAndALegendDateThatIsNoDateFails()
     {
         writeList(QStringLiteral("bad"),
                   QStringList{QStringLiteral("Dept: x")} + Legend.mid(1) + Records);
         m_prompt.answers = {UserPrompt::Answer::Retry, UserPrompt::Answer::Abort};
-        Xl xl(m_dir.path(), m_prompt, m_opener);
-        QVERIFY(xl.SaveXl(QStringLiteral("bad"), true));
+        QVERIFY(Xl(m_dir.path(), m_prompt, m_opener).SaveXl(QStringLiteral("bad"), true));
+        // Retry reads the list again.
         QCOMPARE(m_prompt.count(QStringLiteral("Input file format error has occured")), 2);
         QVERIFY(QFile::exists(file(QStringLiteral("bad.xlsx"))));
-    }
 
-    void aLegendDateThatIsNoDateFailsAndSaysSo()
-    {
         QStringList lines = Legend + Records;
         lines[1] = QStringLiteral("Date: next Tuesday");
         writeList(QStringLiteral("nodate"), lines);
