@@ -275,10 +275,8 @@ private slots:
         row("the template", "own.xlsx", "own.xlsx", "would replace the template");
         row("the program folder's template", "home/MyTemp.xlsx", "",
             "would replace the program folder's template");
-        row("a folder", "folder", "", "is a folder, not a workbook");
         row("a FIFO", "fifo", "", "is a named pipe (FIFO), not a workbook");
         row("a folder as template", "out.xlsx", "folder", "The template folder is a folder");
-        row("a FIFO as template", "out.xlsx", "fifo", "The template fifo is a named pipe (FIFO)");
         row("a damaged template", "out.xlsx", "damaged.xlsx",
             "The template damaged.xlsx cannot be used");
     }
