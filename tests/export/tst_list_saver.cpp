@@ -69,23 +69,34 @@ private slots:
         m_prompt.answers.clear();
     }
 
-    void theCounterMovesOnOnlyWithASavedList()
+    void theCounterMovesOnOnlyWithASavedListAndTheReportTickIsKept()
     {
         startList(3);
         ListSaver first = loaded();
         QCOMPARE(first.edFileName, QStringLiteral("TeskData 1"));
+        QVERIFY(!first.reportTicked);
+        first.reportChanged(true);
+        QVERIFY(loaded().reportTicked);
         const QByteArray list = readFile(m_list->path());
-        QCOMPARE(first.save(first.edFileName, false, false), ListSaver::Next::Close);
+        QCOMPARE(first.save(first.edFileName, false, false, true), ListSaver::Next::Close);
         QCOMPARE(first.ReturnCode, 1);
+        QVERIFY2(m_prompt.shown.isEmpty(), qPrintable(m_prompt.shown.value(0).text));
+        // The report goes beside the text files.
+        QVERIFY(readFile(file(QStringLiteral("TeskData 1.pdf"))).startsWith("%PDF"));
         QCOMPARE(readFile(file(QStringLiteral("TeskData 1.lst"))), list);
         QCOMPARE(readFile(file(QStringLiteral("Data4Excel.lst"))), list);
         QVERIFY(readFile(m_settings->path()).contains("FileNumber= 1"));
         // The working list restarts with the legend header only.
         QCOMPARE(m_list->TotalRecords(), 0);
         QCOMPARE(readFile(m_list->path()).count("\r\n"), 6);
+        // A list of the legend alone is saved too, with its workbook.
+        ListSaver second = loaded();
+        QCOMPARE(second.save(second.edFileName, true, false), ListSaver::Next::Close);
+        QVERIFY2(m_prompt.shown.isEmpty(), qPrintable(m_prompt.shown.value(0).text));
+        QVERIFY(QFile::exists(file(QStringLiteral("TeskData 2.xlsx"))));
 
-        QCOMPARE(loaded().edFileName, QStringLiteral("TeskData 2")); // then cancelled
-        QCOMPARE(loaded().edFileName, QStringLiteral("TeskData 2"));
+        QCOMPARE(loaded().edFileName, QStringLiteral("TeskData 3")); // then cancelled
+        QCOMPARE(loaded().edFileName, QStringLiteral("TeskData 3"));
         m_settings->WriteProfileKey(QStringLiteral("FileNumber"), QStringLiteral("-5"));
         QCOMPARE(loaded().edFileName, QStringLiteral("TeskData-4"));
         m_settings->WriteProfileKey(QStringLiteral("FileNumber"), QStringLiteral(" 32767"));
@@ -96,21 +107,26 @@ private slots:
         QCOMPARE(untouched.FileNumber, qint16(32767));
     }
 
-    void theReportTickIsKeptAndWritesTheReportBesideTheTextFiles()
-    {
-        startList(6);
-        ListSaver saver = loaded();
-        QVERIFY(!saver.reportTicked);
-        saver.reportChanged(true);
-        QVERIFY(loaded().reportTicked);
-        QCOMPARE(saver.save(QStringLiteral("hall"), false, false, true), ListSaver::Next::Close);
-        QVERIFY2(m_prompt.shown.isEmpty(), qPrintable(m_prompt.shown.value(0).text));
-        QVERIFY(readFile(file(QStringLiteral("hall.pdf"))).startsWith("%PDF"));
-    }
-
-    void aNameThatLeavesTheFolderIsRefusedAndNothingIsWritten()
+    void aNameThatLeavesTheFolderOrNamesTheWorkingListIsRefusedAndNothingIsWritten()
     {
         startList(2);
+        // The working list's own name would lose the list when it restarts; so
+        // would a link or a second name of it (as a file system that ignores case
+        // gives), whatever it is called.
+        const QByteArray before = readFile(file(QStringLiteral("TeskTemp.lst")));
+        QVERIFY(QFile::link(QStringLiteral("TeskTemp.lst"), file(QStringLiteral("linked.lst"))));
+        QVERIFY(::link(QFile::encodeName(file(QStringLiteral("TeskTemp.lst"))).constData(),
+                       QFile::encodeName(file(QStringLiteral("tesktemp.lst"))).constData()) == 0);
+        for (const QString &name :
+             {QStringLiteral("TeskTemp"), QStringLiteral("linked"), QStringLiteral("tesktemp")}) {
+            m_prompt.answers = {UserPrompt::Answer::Yes};
+            QCOMPARE(loaded().save(name, false, false), ListSaver::Next::StayOpen);
+            QVERIFY(m_prompt.shown.last().text.contains(QStringLiteral("working list's own")));
+        }
+        QCOMPARE(readFile(file(QStringLiteral("TeskTemp.lst"))), before);
+        QVERIFY(!QFile::exists(file(QStringLiteral("Data4Excel.lst"))));
+        QCOMPARE(m_list->TotalRecords(), 2);
+        m_prompt.shown.clear();
         for (const QString &name : {QStringLiteral("../escape"), QStringLiteral(".."),
                                     QStringLiteral("a/b"), QStringLiteral("nul\0x")}) {
             ListSaver saver = loaded();
@@ -137,40 +153,6 @@ private slots:
         // Spaces are kept and an empty name gives ".lst".
         QCOMPARE(loaded().save(QString(), false, false), ListSaver::Next::Close);
         QVERIFY(QFile::exists(file(QStringLiteral(".lst"))));
-    }
-
-    // The working list's own name would lose the list when it restarts; so
-    // would a link or a second name of it (as a file system that ignores case
-    // gives), whatever it is called.
-    void anotherNameOfTheWorkingListIsRefusedAsItsOwn()
-    {
-        startList(2);
-        const QByteArray before = readFile(file(QStringLiteral("TeskTemp.lst")));
-        QVERIFY(QFile::link(QStringLiteral("TeskTemp.lst"), file(QStringLiteral("linked.lst"))));
-        QVERIFY(::link(QFile::encodeName(file(QStringLiteral("TeskTemp.lst"))).constData(),
-                       QFile::encodeName(file(QStringLiteral("tesktemp.lst"))).constData()) == 0);
-        for (const QString &name :
-             {QStringLiteral("TeskTemp"), QStringLiteral("linked"), QStringLiteral("tesktemp")}) {
-            m_prompt.answers = {UserPrompt::Answer::Yes};
-            QCOMPARE(loaded().save(name, false, false), ListSaver::Next::StayOpen);
-            QVERIFY(m_prompt.shown.last().text.contains(QStringLiteral("working list's own")));
-        }
-        QCOMPARE(readFile(file(QStringLiteral("TeskTemp.lst"))), before);
-        QVERIFY(!QFile::exists(file(QStringLiteral("Data4Excel.lst"))));
-        QCOMPARE(m_list->TotalRecords(), 2);
-    }
-
-    void aListOfTheLegendAloneIsSavedWithItsWorkbook()
-    {
-        startList(0);
-        ListSaver saver = loaded();
-        QCOMPARE(saver.save(saver.edFileName, true, false), ListSaver::Next::Close);
-        QCOMPARE(saver.ReturnCode, 1);
-        QVERIFY2(m_prompt.shown.isEmpty(), qPrintable(m_prompt.shown.value(0).text));
-        for (const QString &name :
-             {QStringLiteral("TeskData 1.lst"), QStringLiteral("Data4Excel.lst"),
-              QStringLiteral("TeskData 1.xlsx")})
-            QVERIFY2(QFile::exists(file(name)), qPrintable(name));
     }
 
     void aSkippedLineIsToldAfterTheSave()

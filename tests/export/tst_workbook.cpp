@@ -269,12 +269,9 @@ private slots:
         QTest::addColumn<bool>("legend");
         QTest::addColumn<QString>("department");
         const QString hyperlink = QStringLiteral("=HYPERLINK(\"x\")");
-        QByteArray legend;
-        for (const QString &line : Legend)
-            legend += '"' + line.toLatin1() + "\"\r\n";
-        QByteArray records;
-        for (const QString &line : Records)
-            records += '"' + line.toLatin1() + "\"\r\n";
+        const QString end = QStringLiteral("\"\r\n");
+        const QByteArray legend = (u'"' + Legend.join(end + u'"') + end).toLatin1();
+        const QByteArray records = (u'"' + Records.join(end + u'"') + end).toLatin1();
         QTest::newRow("empty") << QByteArray() << 0 << false << QString();
         QTest::newRow("legend only") << legend << 0 << true << hyperlink;
         QTest::newRow("part of the legend")
@@ -361,19 +358,16 @@ private slots:
         QFile::remove(file(Xl::TemplateName));
     }
 
-    void aHeaderWithoutItsKeyAsksAndRetryReadsAgain()
+    void aHeaderWithoutItsKeyAsksAndALegendDateThatIsNoDateFails()
     {
         writeList(QStringLiteral("bad"),
                   QStringList{QStringLiteral("Dept: x")} + Legend.mid(1) + Records);
         m_prompt.answers = {UserPrompt::Answer::Retry, UserPrompt::Answer::Abort};
-        Xl xl(m_dir.path(), m_prompt, m_opener);
-        QVERIFY(xl.SaveXl(QStringLiteral("bad"), true));
+        QVERIFY(Xl(m_dir.path(), m_prompt, m_opener).SaveXl(QStringLiteral("bad"), true));
+        // Retry reads the list again.
         QCOMPARE(m_prompt.count(QStringLiteral("Input file format error has occured")), 2);
         QVERIFY(QFile::exists(file(QStringLiteral("bad.xlsx"))));
-    }
 
-    void aLegendDateThatIsNoDateFailsAndSaysSo()
-    {
         QStringList lines = Legend + Records;
         lines[1] = QStringLiteral("Date: next Tuesday");
         writeList(QStringLiteral("nodate"), lines);
@@ -394,12 +388,10 @@ private slots:
         row("prefixed main namespace", "prefixed", "");
         row("sheet without sheetData", "no-sheet-data", "");
         row("sheet twice", "sheet-twice", "xl/worksheets/sheet1.xml twice");
-        row("workbook twice", "workbook-twice", "xl/workbook.xml twice");
         row("sheet that is the styles", "sheet-is-styles",
             "xl/styles.xml, which is not a worksheet");
         row("chart sheet", "sheet-is-chart", "Survey, which is not a worksheet");
         row("FirstLine at the last columns", "last-column", "XFB10");
-        row("../../x", "climbing-name", "\"../../x\"");
         row("/tmp/x", "absolute-name", "\"/tmp/x\"");
         row("xl/../../../x", "climbing-inner-name", "\"xl/../../../x\"");
         row("styles of 200 MB", "big-styles", "xl/styles.xml is too large");

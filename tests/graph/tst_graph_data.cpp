@@ -161,10 +161,6 @@ private slots:
         // Readings of 0.08 to 0.14 widened.
         QTest::newRow("background dose rate")
             << 0.154 << 0.064 << 5 << QStringList{"0.15-", "0.13-", "0.11-", "0.09-", "0.06-"};
-        // Readings of 0.50 to 0.70 widened.
-        QTest::newRow("narrow range")
-            << 0.77 << 0.4 << 10 << QStringList{"0.77-", "0.73-", "0.69-", "0.65-", "0.61-",
-                                                "0.56-", "0.52-", "0.48-", "0.44-", "0.4-"};
         QTest::newRow("no more than six decimals")
             << 1.00000001 << 1.0 << 3 << QStringList{"1-", "1-", "1-"};
     }
@@ -206,27 +202,24 @@ private slots:
     }
 
     // Each row: the actions in turn (a: the graph comes to the front, g: its
-    // Online button, o: the options window's Online button), then whether
-    // readings are pushed at the end.
+    // Online button, o: the options window's Online button), each followed by
+    // whether readings are pushed then (1) or not (0).
     void graphsOnlineCaptionAndThePushesNeverDisagree_data()
     {
-        QTest::addColumn<QString>("actions");
-        QTest::addColumn<bool>("pushed");
-        QTest::newRow("first activation") << "a" << false;
-        QTest::newRow("graph's button") << "aga" << true;
-        QTest::newRow("options window on") << "ao" << true;
-        QTest::newRow("options window on until activation") << "aoa" << false;
-        QTest::newRow("options window off until activation") << "agoa" << true;
-        QTest::newRow("options window on, then graph's button") << "aoga" << true;
+        QTest::addColumn<QString>("steps");
+        QTest::newRow("graph's button") << "a0g1a1";
+        QTest::newRow("options window on until activation") << "a0o1a0";
+        QTest::newRow("options window off until activation") << "a0g1o0a1";
+        QTest::newRow("options window on, then graph's button") << "a0o1g1a1";
     }
 
     void graphsOnlineCaptionAndThePushesNeverDisagree()
     {
-        QFETCH(QString, actions);
-        QFETCH(bool, pushed);
+        QFETCH(QString, steps);
         Host host;
         GraphController graph(host);
-        for (const QChar action : actions) {
+        for (qsizetype i = 0; i + 1 < steps.size(); i += 2) {
+            const QChar action = steps[i];
             if (action == u'a')
                 graph.activated();
             else if (action == u'g')
@@ -239,13 +232,13 @@ private slots:
             QCOMPARE(graph.onlineMenuCaption().compare(QStringLiteral("OffLine"),
                                                        Qt::CaseInsensitive) == 0,
                      graph.bOnline());
+            QCOMPARE(graph.bOnline(), steps[i + 1] == u'1');
         }
-        QCOMPARE(graph.bOnline(), pushed);
     }
 
     // Clicks, a drag's zoom and online turning off are driven through the window in
     // tests/app/tst_graph.
-    void arrowKeysStepWithinTheDrawnPoints()
+    void arrowKeysStepWithinTheDrawnPointsAndListRowsAreNewestFirst()
     {
         Host host;
         GraphController graph(host);
@@ -262,13 +255,9 @@ private slots:
         graph.drawingFinished();
         QVERIFY(!graph.markerPoint());
         QCOMPARE(host.totals, 1);
-    }
 
-    void listRowsAreNewestFirstAndFollowTogle()
-    {
-        Host host;
-        GraphController graph(host);
-        Readings list({1, 2, 3, 4, 5, 6, 7, 8});
+        // The list's rows are newest first and follow Togle.
+        list = Readings({1, 2, 3, 4, 5, 6, 7, 8});
         QVERIFY(list.handTo(graph, 6));
         QList<GraphController::ListRow> rows = graph.listRows();
         QCOMPARE(rows.size(), 7);

@@ -154,10 +154,6 @@ private slots:
             << qint64(10);
         QTest::newRow("torn line at the end")
             << headerBytes() + records(0, 3) + torn.chopped(2) << 3 << 2 << qint64(1) << qint64(10);
-        QString badTime = recordText(3);
-        badTime.replace(14, 10, QStringLiteral("2024-13-45"));
-        QTest::newRow("bad time") << headerBytes() + records(0, 3) + item(badTime) + records(4, 2)
-                                  << 5 << 4 << qint64(1) << qint64(10);
         QTest::newRow("records without quotes")
             << headerBytes() + recordText(0).toLatin1() + "\n" + records(1, 1) << 2 << 1
             << qint64(0) << qint64(0);
@@ -217,7 +213,6 @@ private slots:
                  qPrintable(list.refusal()));
         QVERIFY(!WorkingListFile::FileExist(m_path));
         QVERIFY(!list.OpenNewTempFile(Legend));
-        QFile::remove(m_path);
     }
 
     void aFileRemovedWhileOpenStartsAgainWithItsHeaderQuotesAndAll()
@@ -240,7 +235,6 @@ private slots:
         QCOMPARE(failed.count(), 0);
         QCOMPARE(list.TotalRecords(), 1);
         QCOMPARE(readFile(m_path), headerBytes(legend) + item(recordText(2)));
-        QCOMPARE(WorkingListFile::unquote(readFile(m_path).split('\r').first()), legend[0]);
 
         // Once the program removes the file itself, nothing is written.
         QVERIFY(list.removeFile());
