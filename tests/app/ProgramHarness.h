@@ -11,6 +11,7 @@
 #include "ScriptedOpener.h"
 #include "ScriptedPrompt.h"
 #include "ScriptedSoundPlayer.h"
+#include "TeskCommonPart.h"
 #include "frmMain.h"
 
 #include <QAction>
@@ -49,18 +50,12 @@ public:
     explicit ProgramHarness(MeterOptions options = {}, const QString &root = {})
         : m_root(root.isEmpty() ? dir.path() : root)
     {
+        TeskCommonPart::PortInUse = TeskCommonPart::CommPortNumber = 0;
         options.link = path(QStringLiteral("meter"));
         meter = startMeter(options, &commands);
         settings = std::make_unique<ProfileFile>(path(QStringLiteral("config/Tesk.ini")));
         settings->WriteProfileKey(QStringLiteral("CommPort"), QStringLiteral(" 2"));
         settings->WriteProfileKey(QStringLiteral("Com2Device"), options.link);
-    }
-
-    ~ProgramHarness()
-    {
-        instance.reset();
-        window.reset();
-        controller.reset();
     }
 
     QString path(const QString &name) const { return m_root + QChar(u'/') + name; }
@@ -98,13 +93,27 @@ public:
         window->show();
     }
 
+    // Where the first program listens for the saved lists of those run after it.
+    QString socketName() const
+    {
+        return ProgramInstance::placeFor(path(QStringLiteral("config/Tesk.ini")), programFolder())
+            .socketName;
+    }
+
+    // Keeps the sockets of the programs a test runs out of the user's own
+    // runtime folder; they go with the run.
+    static bool useOwnRuntimeFolder()
+    {
+        static QTemporaryDir runtime;
+        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime.path()));
+        return runtime.isValid();
+    }
+
     // Listens, as the started program does, for saved lists that a program
     // run later with environment() hands over.
     bool listenForLists()
     {
-        instance = std::make_unique<ProgramInstance>(
-            ProgramInstance::placeFor(path(QStringLiteral("config/Tesk.ini")), programFolder())
-                .socketName);
+        instance = std::make_unique<ProgramInstance>(socketName());
         QObject::connect(instance.get(), &ProgramInstance::fileRequested, window.get(),
                          &frmMain::openSavedList);
         return instance->listen();
@@ -125,38 +134,28 @@ public:
                                LinkTimeoutMs);
     }
 
-    QPushButton *button(const QString &name) const
+    // A child of the main window, or of `in`, by name.
+    template<typename T> T *widget(const QString &name, const QObject *in = nullptr) const
     {
-        auto *found = window->findChild<QPushButton *>(name);
-        if (!found)
-            qFatal("no button %s", qPrintable(name));
-        return found;
-    }
-
-    QAction *action(const QString &name) const
-    {
-        auto *found = window->findChild<QAction *>(name);
-        if (!found)
-            qFatal("no action %s", qPrintable(name));
-        return found;
-    }
-
-    template<typename T> T *widget(const QString &name) const
-    {
-        auto *found = window->findChild<T *>(name);
+        auto *found = (in ? in : window.get())->findChild<T *>(name);
         if (!found)
             qFatal("no widget %s", qPrintable(name));
         return found;
+    }
+    QPushButton *button(const QString &name) const { return widget<QPushButton>(name); }
+    QAction *action(const QString &name) const { return widget<QAction>(name); }
+
+    static QByteArray fileBytes(const QString &path)
+    {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     }
 
     QString listFile() const { return programFolder() + QStringLiteral("/TeskTemp.lst"); }
     QStringList listLines() const
     {
-        QFile file(listFile());
-        if (!file.open(QIODevice::ReadOnly))
-            return {};
-        QStringList lines = QString::fromLatin1(file.readAll()).split(QStringLiteral("\r\n"));
-        if (!lines.isEmpty() && lines.last().isEmpty())
+        QStringList lines = QString::fromLatin1(fileBytes(listFile())).split(QLatin1String("\r\n"));
+        if (lines.last().isEmpty()) // after the last line's end, or no file
             lines.removeLast();
         return lines;
     }

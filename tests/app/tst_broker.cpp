@@ -1,7 +1,6 @@
 #include "BrokerCommand.h"
 #include "ProgramHarness.h"
 #include "RecordLine.h"
-#include "TeskCommonPart.h"
 #include "TestBroker.h"
 #include "frmMqtt.h"
 
@@ -17,8 +16,6 @@ class BrokerWindowTest : public QObject
     static constexpr int Patience = TestBroker::PatienceMs;
 
 private slots:
-    void init() { TeskCommonPart::PortInUse = TeskCommonPart::CommPortNumber = 0; }
-
     void mqttDialogKeepsTheSetupAndThePasswordOnlyInAFileOfTheUsersOwn()
     {
         ProgramHarness program;
@@ -41,17 +38,14 @@ private slots:
         program.action("mnMqtt")->trigger();
         QVERIFY2(problemShown.contains("mqtt://host[:port]"), qPrintable(problemShown));
 
-        QFile settings(program.settings->path());
-        QVERIFY(settings.open(QIODevice::ReadOnly));
-        const QByteArray kept = settings.readAll();
+        const QByteArray kept = ProgramHarness::fileBytes(program.settings->path());
         QVERIFY(kept.contains("MqttUrl=mqtt://broker.site:1884"));
         QVERIFY(kept.contains("MqttUser=meter"));
         QVERIFY(!kept.contains("s3cret"));
         QFile password(program.window->brokerCommand().passwordPath());
         QCOMPARE(password.permissions() & ~(QFile::ReadUser | QFile::WriteUser),
                  QFile::ReadOwner | QFile::WriteOwner);
-        QVERIFY(password.open(QIODevice::ReadOnly));
-        QCOMPARE(password.readAll(), QByteArray("s3cret\n"));
+        QCOMPARE(ProgramHarness::fileBytes(password.fileName()), QByteArray("s3cret\n"));
         auto *linkLine = program.widget<QLabel>(BrokerCommand::LinkLine);
         QVERIFY(linkLine->isVisibleTo(program.window.get()));
         QVERIFY(linkLine->text().contains("mqtt://broker.site:1884"));

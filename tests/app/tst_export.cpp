@@ -1,10 +1,7 @@
 #include "ProgramHarness.h"
 #include "WorkbookCells.h"
 
-#include "DateTimeText.h"
-#include "MeterSimulator.h"
 #include "SaveCommand.h"
-#include "TeskCommonPart.h"
 #include "WriteToFile.h"
 
 #include <QCheckBox>
@@ -17,16 +14,7 @@
 
 namespace {
 
-QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-template<typename T> T *child(QWidget *dialog, const QString &name)
-{
-    return dialog->findChild<T *>(name);
-}
+constexpr auto readFile = &ProgramHarness::fileBytes;
 
 } // namespace
 
@@ -35,8 +23,6 @@ class ExportTest : public QObject
     Q_OBJECT
 
 private slots:
-    void init() { TeskCommonPart::PortInUse = TeskCommonPart::CommPortNumber = 0; }
-
     void aDownloadIsListedThenSavedAsTextAndWorkbookAndANewListStarts()
     {
         ProgramHarness program;
@@ -71,12 +57,12 @@ private slots:
 
         bool offered = false;
         ProgramHarness::whenModal<WriteToFile>([&offered](WriteToFile *dialog) {
-            offered = child<QLineEdit>(dialog, QStringLiteral("edFileName"))->text() ==
+            offered = dialog->findChild<QLineEdit *>(QStringLiteral("edFileName"))->text() ==
                           QStringLiteral("TeskData 1") &&
-                      child<QCheckBox>(dialog, QStringLiteral("chkCloseExel"))->isChecked() &&
-                      child<QCheckBox>(dialog, QStringLiteral("chkCloseExel"))->isVisible();
-            child<QCheckBox>(dialog, QStringLiteral("btSaveExcel"))->click();
-            child<QPushButton>(dialog, QStringLiteral("btWrite"))->click();
+                      dialog->findChild<QCheckBox *>(QStringLiteral("chkCloseExel"))->isChecked() &&
+                      dialog->findChild<QCheckBox *>(QStringLiteral("chkCloseExel"))->isVisible();
+            dialog->findChild<QCheckBox *>(QStringLiteral("btSaveExcel"))->click();
+            dialog->findChild<QPushButton *>(QStringLiteral("btWrite"))->click();
         });
         program.commands.clear();
         program.button(QStringLiteral("btWrFile"))->click(); // a button shown disabled does nothing
@@ -108,8 +94,8 @@ private slots:
         // Saving again without new data says so and deletes nothing.
         const qsizetype shown = program.prompt.shown.size();
         ProgramHarness::whenModal<WriteToFile>([](WriteToFile *dialog) {
-            child<QPushButton>(dialog, QStringLiteral("btWrite"))->click();
-            child<QPushButton>(dialog, QStringLiteral("btCancel"))->click();
+            dialog->findChild<QPushButton *>(QStringLiteral("btWrite"))->click();
+            dialog->findChild<QPushButton *>(QStringLiteral("btCancel"))->click();
         });
         program.window->saveCommand().btWrFile();
         QCOMPARE(saved.count(), 1);

@@ -4,8 +4,6 @@
 #include "FrmDataHandle.h"
 #include "GraphPainter.h"
 #include "GraphPlot.h"
-#include "MeterSimulator.h"
-#include "TeskCommonPart.h"
 #include "frmGraph.h"
 
 #include <QCheckBox>
@@ -34,20 +32,15 @@ struct GraphProgram : QuietProgram
     GraphController &graph() const { return controller->graphCommand().graph(); }
     template<typename T> T *graphWidget(const QString &name) const
     {
-        auto *found = graphWindow().findChild<T *>(name);
-        if (!found)
-            qFatal("no graph widget %s", qPrintable(name));
-        return found;
+        return widget<T>(name, &graphWindow());
     }
     // The plot's pixel column of shown point i.
     QPoint pixelOf(int i) const
     {
-        GraphPlot &plot = graphWindow().plot();
         const GraphData &data = graph().data();
-        const QPointF p = GraphPainter(data, plot.size())
-                              .toPixel(data.Times[static_cast<size_t>(i)],
-                                       data.Values[static_cast<size_t>(i)][0]);
-        return p.toPoint();
+        const auto at = static_cast<size_t>(i);
+        const GraphPainter painter(data, graphWindow().plot().size());
+        return painter.toPixel(data.Times[at], data.Values[at][0]).toPoint();
     }
 };
 
@@ -58,8 +51,6 @@ class GraphTest : public QObject
     Q_OBJECT
 
 private slots:
-    void init() { TeskCommonPart::PortInUse = TeskCommonPart::CommPortNumber = 0; }
-
     void graphOpensFromEightReadingsWithoutTheNewest()
     {
         GraphProgram program;

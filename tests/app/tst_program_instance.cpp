@@ -1,18 +1,14 @@
 #include "ProgramHarness.h"
 
 #include "PrivateFolder.h"
-#include "ProgramInstance.h"
 
-#include <QFileInfo>
 #include <QLocalSocket>
 #include <QProcess>
 #include <QScopeGuard>
 
 #include <cstring>
-#include <functional>
 #include <vector>
 
-#include <fcntl.h>
 #include <poll.h>
 #include <pwd.h>
 #include <sys/socket.h>
@@ -57,12 +53,6 @@ int exitStatusOf(pid_t child)
     return ended && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
-// A folder that OtherUser may enter and write.
-void openToEveryone(const QString &path)
-{
-    QVERIFY(::chmod(QFile::encodeName(path).constData(), 0777) == 0);
-}
-
 } // namespace
 
 class ProgramInstanceTest : public QObject
@@ -70,31 +60,21 @@ class ProgramInstanceTest : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase()
-    {
-        // The sockets of the programs run here stay out of the user's own
-        // runtime folder, and go with the run.
-        QVERIFY(m_runtime.isValid());
-        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(m_runtime.path()));
-    }
+    void initTestCase() { QVERIFY(ProgramHarness::useOwnRuntimeFolder()); }
 
     void folderForTheSocketIsRefusedUnlessOnlyItsUserCanEnterIt_data()
     {
-        QTest::addColumn<QString>("kind");
+        // Each row: what is at the folder's path, and the end of the refusal.
         QTest::addColumn<QString>("refusal");
-        QTest::newRow("missing: made") << "missing" << QString();
-        QTest::newRow("link to a private folder") << "link"
-                                                  << "is a link";
-        QTest::newRow("open to others") << "open"
-                                        << "is open to others (mode 755)";
-        QTest::newRow("a file") << "file"
-                                << "is not a folder";
-        QTest::newRow("another user's") << "foreign"
-                                        << "belongs to user 65534";
+        QTest::newRow("missing") << QString(); // made
+        QTest::newRow("link") << "is a link";  // to a private folder
+        QTest::newRow("open") << "is open to others (mode 755)";
+        QTest::newRow("file") << "is not a folder";
+        QTest::newRow("foreign") << "belongs to user 65534";
     }
     void folderForTheSocketIsRefusedUnlessOnlyItsUserCanEnterIt()
     {
-        QFETCH(QString, kind);
+        const QString kind = QString::fromLatin1(QTest::currentDataTag());
         QFETCH(QString, refusal);
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("sockets"));
@@ -156,7 +136,7 @@ private slots:
         QVERIFY2(!place().problem.isEmpty(), qPrintable(place().problem));
     }
 
-    void socketLeftByAProgramThatCrashedIsTakenOverButALiveOneIsNot()
+    void socketLeftByAProgramThatCrashedIsTakenOverButALiveOneIsNotAndSilenceIsDropped()
     {
         QTemporaryDir dir;
         const QString name = dir.filePath(QStringLiteral("tesk-socket"));
@@ -169,7 +149,13 @@ private slots:
         ProgramInstance first(name);
         QVERIFY2(first.listen(), qPrintable(first.error()));
         QVERIFY(!ProgramInstance(name).listen());
-        QVERIFY(QFileInfo::exists(name));
+
+        // A client that sends nothing is dropped after a few seconds.
+        QLocalSocket silent;
+        QSignalSpy dropped(&silent, &QLocalSocket::disconnected);
+        silent.connectToServer(name);
+        QVERIFY(silent.waitForConnected(5000));
+        QVERIFY(dropped.wait(ProgramInstance::ReadTimeoutMs + 10000));
     }
 
     void programOfAnotherUserIsNeitherHeardNorHandedAList()
@@ -177,13 +163,13 @@ private slots:
         if (::geteuid() != 0)
             QSKIP("only the superuser can connect or listen as another user");
         QTemporaryDir dir;
-        openToEveryone(dir.path());
+        QCOMPARE(::chmod(QFile::encodeName(dir.path()).constData(), 0777), 0); // open to OtherUser
 
         // Its connection is dropped without opening the list it names.
         const QString ours = dir.filePath(QStringLiteral("tesk-socket"));
         ProgramInstance instance(ours);
         QVERIFY2(instance.listen(), qPrintable(instance.error()));
-        openToEveryone(ours);
+        QCOMPARE(::chmod(QFile::encodeName(ours).constData(), 0777), 0);
         QSignalSpy requested(&instance, &ProgramInstance::fileRequested);
         const sockaddr_un address = addressOf(ours);
         pid_t child = runAsOtherUser([&address] {
@@ -224,18 +210,6 @@ private slots:
         QCOMPARE(exitStatusOf(child), 0);
     }
 
-    void clientThatSendsNothingIsDroppedAfterAFewSeconds()
-    {
-        QTemporaryDir dir;
-        ProgramInstance instance(dir.filePath(QStringLiteral("tesk-socket")));
-        QVERIFY2(instance.listen(), qPrintable(instance.error()));
-        QLocalSocket silent;
-        QSignalSpy dropped(&silent, &QLocalSocket::disconnected);
-        silent.connectToServer(instance.socketName());
-        QVERIFY(silent.waitForConnected(5000));
-        QVERIFY(dropped.wait(ProgramInstance::ReadTimeoutMs + 10000));
-    }
-
     void eightProgramsStartedAtOnceLeaveExactlyOneListening()
     {
         ProgramHarness harness;
@@ -266,9 +240,6 @@ private slots:
                      [](const auto &program) { return program->state() == QProcess::Running; }),
                  1);
     }
-
-private:
-    QTemporaryDir m_runtime;
 };
 
 QTEST_MAIN(ProgramInstanceTest)
